@@ -1,0 +1,133 @@
+#pragma once
+// An ordered list of text lines read and edited as an INI document.
+//
+// Lines are kept exactly as they are; only the lines an operation writes
+// change. Sections are found by their whole header line "[" + name + "]"
+// (letters a to z compared without case), keys by the line beginning with
+// the key and "=". There is no quoting, no escaping and no comment syntax.
+
+#include "KvVector.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kv {
+
+using TKvStringList = std::vector<std::string>;
+
+// The attributes of a font as they are stored (eight keys).
+struct TKvFontRecord {
+    std::string Name = "Arial";
+    int32_t Charset = 1;
+    int32_t Color = 0;
+    int32_t Size = 10;
+    bool Bold = false;
+    bool Italic = false;
+    bool Underline = false;
+    bool StrikeOut = false;
+    friend bool operator==(const TKvFontRecord&, const TKvFontRecord&) = default;
+};
+
+// A line style as stored: visible flag, colour, pen-style ordinal, width.
+struct TKvLineStyleRecord {
+    bool Visible = true;
+    int32_t Color = 0;
+    int32_t Style = 0;
+    int32_t Width = 1;
+    friend bool operator==(const TKvLineStyleRecord&, const TKvLineStyleRecord&) = default;
+};
+
+enum class TKvWindowState : int32_t { WsNormal = 0, WsMinimized = 1, WsMaximized = 2 };
+
+// A window's placement as stored: state and the normal bounds.
+struct TKvFormPlacement {
+    TKvWindowState State = TKvWindowState::WsNormal;
+    int32_t Top = 0;
+    int32_t Left = 0;
+    int32_t Height = 300;
+    int32_t Width = 400;
+    friend bool operator==(const TKvFormPlacement&, const TKvFormPlacement&) = default;
+};
+
+struct TKvScreenSize {
+    int32_t Width = 1920;
+    int32_t Height = 1080;
+};
+
+class TKvIniList {
+public:
+    TKvIniList() = default;
+    ~TKvIniList() = default;
+    TKvIniList(const TKvIniList&) = default;
+    TKvIniList& operator=(const TKvIniList&) = default;
+
+    bool Modified() const { return FModified; }
+
+    // The lines themselves.
+    const TKvStringList& Lines() const { return FLines; }
+    int32_t LineCount() const { return static_cast<int32_t>(FLines.size()); }
+    // Replaces all lines by the lines of Text (CR LF, CR or LF end a line;
+    // a NUL ends the text). Does not touch Modified.
+    void SetText(std::string_view Text);
+    // All lines, each ended by CR LF.
+    std::string Text() const;
+    void ClearLines() { FLines.clear(); }
+
+    bool SectionExists(std::string_view Section) const;
+    void ReadSections(TKvStringList& List) const;
+    void ReadSection(std::string_view Section, TKvStringList& List) const;
+    void ReadSectionValues(std::string_view Section, TKvStringList& List) const;
+    std::string ReadString(std::string_view Section, std::string_view Ident, std::string_view Default) const;
+    // The value as a view into the line, or nothing when absent. The view is
+    // valid until the next change of the document.
+    std::optional<std::string_view> FindValue(std::string_view Section, std::string_view Ident) const;
+    void WriteString(std::string_view Section, std::string_view Ident, std::string_view Value);
+    void EraseSection(std::string_view Section);
+
+    int32_t ReadInteger(std::string_view Section, std::string_view Ident, int32_t Default) const;
+    void WriteInteger(std::string_view Section, std::string_view Ident, int32_t Value);
+    bool ReadBool(std::string_view Section, std::string_view Ident, bool Default) const;
+    void WriteBool(std::string_view Section, std::string_view Ident, bool Value);
+    double ReadFloat(std::string_view Section, std::string_view Ident, double Default) const;
+    void WriteFloat(std::string_view Section, std::string_view Ident, double Value);
+
+    // Reads exactly Values.size() numbers; raises EConvertError
+    // "Error during integer extraction" when they are not there (Values is
+    // then unchanged). An absent or empty value leaves Values unchanged.
+    void ReadFloatArray(std::string_view Section, std::string_view Ident, std::span<double> Values) const;
+    void WriteFloatArray(std::string_view Section, std::string_view Ident, std::span<const double> Values);
+    // Clears Vector, then appends every number of the value; pieces that do
+    // not convert are skipped.
+    void ReadVector(std::string_view Section, std::string_view Ident, TKvRealVector& Vector) const;
+    void WriteVector(std::string_view Section, std::string_view Ident, const TKvRealVector& Vector);
+    // Fills Values.size() integers; a short text repeats its last number.
+    void ReadIntegerArray(std::string_view Section, std::string_view Ident, std::span<int32_t> Values) const;
+    void WriteIntegerArray(std::string_view Section, std::string_view Ident, std::span<const int32_t> Values);
+
+    void ReadFont(std::string_view Section, std::string_view Prefix, TKvFontRecord& Font) const;
+    void WriteFont(std::string_view Section, std::string_view Prefix, const TKvFontRecord& Font);
+    void ReadLineStyle(std::string_view Section, std::string_view Prefix, TKvLineStyleRecord& Style) const;
+    void WriteLineStyle(std::string_view Section, std::string_view Prefix, const TKvLineStyleRecord& Style);
+    void ReadFormPlacement(std::string_view Section, std::string_view Prefix, TKvFormPlacement& Placement,
+                           const TKvScreenSize& Screen) const;
+    void WriteFormPlacement(std::string_view Section, std::string_view Prefix, const TKvFormPlacement& Placement);
+    void ReadFormPosition(std::string_view Section, std::string_view Prefix, TKvFormPlacement& Placement,
+                          const TKvScreenSize& Screen) const;
+
+protected:
+    TKvStringList& MutableLines() { return FLines; }
+
+private:
+    // Index of the section's first header line, or -1.
+    int32_t FindSection(std::string_view Section) const;
+    // Index of the key line inside the section starting after Header, or -1.
+    int32_t FindKey(int32_t Header, std::string_view Ident) const;
+
+    TKvStringList FLines;
+    bool FModified = false;
+};
+
+} // namespace kv

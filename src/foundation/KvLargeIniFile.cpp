@@ -1,0 +1,48 @@
+#include "KvLargeIniFile.h"
+
+#include "KvTextFile.h"
+
+#include <exception>
+
+namespace kv {
+
+TKvLargeIniFile::TKvLargeIniFile(std::string FileName) : FFilename(std::move(FileName))
+{
+    // A missing or unreadable file leaves the document empty; a later
+    // change replaces it on release.
+    std::string Content;
+    if (ReadTextFile(FFilename, Content))
+        SetText(Content);
+}
+
+TKvLargeIniFile::~TKvLargeIniFile() noexcept(false)
+{
+    if (FReleased)
+        return;
+    if (std::uncaught_exceptions() > 0) {
+        // Unwinding already: the caller is told of the first failure only.
+        try {
+            Release();
+        } catch (...) {
+        }
+        return;
+    }
+    Release();
+}
+
+void TKvLargeIniFile::Release()
+{
+    if (FReleased)
+        return;
+    FReleased = true;
+    if (!Modified())
+        return;
+    TKvStringList& Lines = MutableLines();
+    auto FirstText = Lines.begin();
+    while (FirstText != Lines.end() && FirstText->empty())
+        ++FirstText;
+    Lines.erase(Lines.begin(), FirstText);
+    WriteFileReplacing(FFilename, Text());
+}
+
+} // namespace kv
