@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace kv {
 
@@ -79,8 +80,8 @@ bool RoundTieAway(double AbsX, int Digits, TDecimalDigits& D)
 
 // Rounds |X| to Digits significant digits, a tie away from zero. The shortest
 // round-trip digits are the answer whenever they are no longer than Digits
-// and Digits <= 15 (a double is then far closer to them than half a unit of
-// the last digit). Otherwise to_chars rounds correctly, but breaks an exact
+// and Digits <= 15 (a normal double is then far closer to them than half a
+// unit of the last digit; a subnormal one is not). Otherwise to_chars rounds correctly, but breaks an exact
 // tie to even, so ties are found from the exact expansion first.
 TDecimalDigits RoundedDigits(double AbsX, int Digits)
 {
@@ -88,7 +89,7 @@ TDecimalDigits RoundedDigits(double AbsX, int Digits)
     char Buf[40];
     auto Shortest = std::to_chars(Buf, Buf + sizeof Buf, AbsX, std::chars_format::scientific);
     ParseScientific(Buf, Shortest.ptr, D);
-    if (D.Count <= Digits && Digits <= 15) {
+    if (D.Count <= Digits && Digits <= 15 && AbsX >= std::numeric_limits<double>::min()) {
         StripTrailingZeros(D);
         return D;
     }
@@ -358,8 +359,43 @@ void SkipToNumber(std::string& S)
     S.erase(0, S.size() - V.size());
 }
 
+namespace {
+
+// The common case of a long value: a plain number followed by a separator.
+// std::from_chars reads the same grammar apart from a leading "+", so it
+// takes the number directly; every other case (a sign without digits, an
+// exponent without digits, a value out of range) goes the careful way.
+bool ExtractPlainFloat(std::string_view& S, double& Value)
+{
+    if (S.empty())
+        return false;
+    const char* First = S.data();
+    const char* End = First + S.size();
+    const char* Digits = First + (*First == '-');
+    if (Digits == End || !(IsDigit(*Digits) || *Digits == '.'))
+        return false;
+    auto R = std::from_chars(First, End, Value, std::chars_format::general);
+    if (R.ec != std::errc())
+        return false;
+    if (R.ptr == End) {
+        S = {};
+        return true;
+    }
+    if (*R.ptr == 'e' || *R.ptr == 'E')
+        return false;
+    S.remove_prefix(static_cast<size_t>(R.ptr - First) + 1);
+    SkipToNumber(S);
+    return true;
+}
+
+} // namespace
+
 double ExtractFloat(std::string_view& S)
 {
+    SkipToNumber(S);
+    double Value;
+    if (ExtractPlainFloat(S, Value))
+        return Value;
     return Extract<double>(
         S, false, true,
         [](std::string_view T, bool& Complete, bool& Hex) {
