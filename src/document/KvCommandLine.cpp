@@ -1,0 +1,84 @@
+#include "KvCommandLine.h"
+
+#include "KvDocument.h"
+
+#include "foundation/KvErrors.h"
+#include "foundation/KvFormatSettings.h"
+
+#include <ostream>
+
+namespace kv {
+
+TKvCommandLine ParseCommandLine(std::span<const std::string> Args)
+{
+    TKvCommandLine Line;
+    for (size_t i = 0; i < Args.size() && Line.Error.empty(); ++i) {
+        const std::string& A = Args[i];
+        if (A == "--help")
+            Line.Help = true;
+        else if (A == "--version")
+            Line.Version = true;
+        else if (A == "--tab")
+            Line.ListSeparator = false;
+        else if (A == "--list")
+            Line.ListSeparator = true;
+        else if (A == "--export-table") {
+            if (i + 1 >= Args.size())
+                Line.Error = "--export-table needs an output file";
+            else
+                Line.ExportFile = Args[++i];
+        } else if (A == "/PRINT" && Line.DataFile.empty())
+            Line.Print = true;
+        else if (A.starts_with("--"))
+            Line.Error = "unknown option \"" + A + "\"";
+        else if (Line.DataFile.empty())
+            Line.DataFile = A;
+        else
+            Line.Error = "more than one data file: \"" + A + "\"";
+    }
+    if (Line.Error.empty() && !Line.ExportFile.empty() && Line.DataFile.empty())
+        Line.Error = "--export-table needs a data file to export";
+    return Line;
+}
+
+std::string CommandLineUsage()
+{
+    return "Usage: kurvex [--help] [--version] [DATAFILE.plt [--export-table OUT.txt [--tab | --list]]]\n"
+           "  DATAFILE.plt              the data file to open\n"
+           "  --export-table OUT.txt    load DATAFILE, recompute its live formulas and write\n"
+           "                            the table as text (first line the captions)\n"
+           "  --tab                     separate the cells by tabs (the default)\n"
+           "  --list                    separate the cells by the locale's list separator\n"
+           "  --version                 print the version and exit\n"
+           "  --help                    print this text and exit\n";
+}
+
+int RunCommandLine(const TKvCommandLine& Line, std::ostream& Out, std::ostream& Err)
+{
+    if (!Line.Error.empty()) {
+        Err << "kurvex: " << Line.Error << "\n" << CommandLineUsage();
+        return 2;
+    }
+    if (Line.Print) {
+        Err << "Print with Explorer not implemented!\n";
+        return 1;
+    }
+    if (Line.DataFile.empty())
+        return 0;
+    TKvDocument Document;
+    Document.Table.OnMessage = [&](const std::string& Message) { Err << Message << "\n"; };
+    try {
+        Document.LoadFromFile(Line.DataFile);
+        if (!Line.ExportFile.empty())
+            Document.ExportTable(Line.ExportFile, Line.ListSeparator ? ListSeparator() : '\t');
+    } catch (const EKvError& E) {
+        Err << "kurvex: " << E.what() << "\n";
+        return 1;
+    }
+    if (Line.ExportFile.empty())
+        Out << Line.DataFile << ": " << Document.Table.MaxColumns() << " columns, "
+            << Document.Table.MaxDataCount() << " rows\n";
+    return 0;
+}
+
+} // namespace kv

@@ -1,0 +1,182 @@
+#include "KvDocument.h"
+
+#include "foundation/KvErrors.h"
+#include "foundation/KvLargeIniFile.h"
+#include "foundation/KvStrings.h"
+#include "foundation/KvTextFile.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace kv {
+
+namespace {
+
+// The fit-formula history is short; this only bounds a damaged count.
+constexpr int32_t GraphFormulaReadLimit = 1000;
+constexpr size_t GraphFormulaKeep = 10;
+
+void TidyGraphFormulas(TKvStringList& List)
+{
+    TKvStringList Kept;
+    for (const std::string& Entry : List) {
+        const bool Seen = std::any_of(Kept.begin(), Kept.end(),
+                                      [&](const std::string& K) { return SameTextAscii(K, Entry); });
+        if (!Seen)
+            Kept.push_back(Entry);
+    }
+    if (Kept.size() > GraphFormulaKeep)
+        Kept.pop_back();
+    List = std::move(Kept);
+}
+
+void CheckReadable(const std::string& FileName)
+{
+    std::error_code Error;
+    if (!std::filesystem::exists(FileName, Error))
+        throw EFileError(FileName + " does not exist");
+    if (std::filesystem::is_directory(FileName, Error) || !std::ifstream(FileName, std::ios::binary))
+        throw EFileError(FileName + " cannot be read");
+}
+
+} // namespace
+
+std::string ColumnSectionName(int32_t k) { return "Column(" + std::to_string(k) + ")"; }
+
+TKvDocument::TKvDocument() { UpdateLockedRows(); }
+
+void TKvDocument::SaveLayout(TKvIniList& Store) const
+{
+    Store.WriteInteger(ColumnSectionName(0), "Width", Table.RowNumberWidth);
+    for (int32_t k = 1; k <= Table.MaxColumns(); ++k) {
+        const TKvTableColumn& C = Table.Column(k);
+        const std::string Section = ColumnSectionName(k);
+        Store.WriteInteger(Section, "Width", C.Width);
+        Store.WriteString(Section, "Header", C.Header);
+        Store.WriteString(Section, "Formula", LocalToPoint(C.Formula));
+        Store.WriteBool(Section, "LiveFormula", C.LiveFormula);
+    }
+    Store.WriteInteger("GraphFormula", "Count", static_cast<int32_t>(Table.GraphFormulas.size()));
+    for (size_t i = 0; i < Table.GraphFormulas.size(); ++i)
+        Store.WriteString("GraphFormula", std::to_string(i + 1), Table.GraphFormulas[i]);
+    Store.WriteFormPlacement("Table", "Form", Table.Placement);
+}
+
+void TKvDocument::LoadLayout(const TKvIniList& Store)
+{
+    Table.SetMaxColumns(Store.ReadInteger("Table", "MaxColumns", TKvDataTable::DefaultMaxColumns));
+    Table.RowNumberWidth = Store.ReadInteger(ColumnSectionName(0), "Width", TKvDataTable::DefaultWidth);
+    for (int32_t k = 1; k <= Table.MaxColumns(); ++k) {
+        TKvTableColumn& C = Table.Column(k);
+        const std::string Section = ColumnSectionName(k);
+        C.Width = Store.ReadInteger(Section, "Width", TKvDataTable::DefaultWidth);
+        C.Header = Store.ReadString(Section, "Header", "");
+        C.Formula = PointToLocal(Store.ReadString(Section, "Formula", ""));
+        C.LiveFormula = Store.ReadBool(Section, "LiveFormula", false) && !C.Formula.empty();
+    }
+    const int32_t Count = std::min(Store.ReadInteger("GraphFormula", "Count", 0), GraphFormulaReadLimit);
+    for (int32_t i = 1; i <= Count; ++i)
+        if (const auto Entry = Store.FindValue("GraphFormula", std::to_string(i)))
+            Table.GraphFormulas.emplace_back(*Entry);
+    TidyGraphFormulas(Table.GraphFormulas);
+    Store.ReadFormPlacement("Table", "Form", Table.Placement, Table.Screen);
+}
+
+// A column's values live one section below its layout keys: column k in
+// Column(k-1), so Column(0) holds column A's values.
+void TKvDocument::SaveValues(TKvIniList& Store) const
+{
+    for (int32_t k = 1; k <= Table.MaxColumns(); ++k)
+        if (!Table.Column(k).LiveFormula)
+            Store.WriteVector(ColumnSectionName(k - 1), "Data", Table.Data(k));
+}
+
+void TKvDocument::LoadValues(const TKvIniList& Store)
+{
+    for (int32_t k = 1; k <= Table.MaxColumns(); ++k) {
+        if (Table.Column(k).LiveFormula)
+            continue;
+        Store.ReadVector(ColumnSectionName(k - 1), "Data", Table.Data(k));
+        Table.EnsureRows(Table.Data(k).Count());
+    }
+}
+
+void TKvDocument::SaveToFile(const std::string& FileName)
+{
+    Table.CurrentFile = FileName;
+    TKvLargeIniFile Store(FileName);
+    Assignment.SaveAssignments(Store);
+    if (GraphSections)
+        GraphSections->SaveGraphs(Store);
+    Store.WriteFormPlacement("Assignments", "Form", Assignment.Placement);
+    SaveLayout(Store);
+    SaveValues(Store);
+    // Only a file that is really written clears the mark; a failed save
+    // leaves it set, so the user is asked again before data are lost.
+    Store.Release();
+    RecentFiles.Add(FileName);
+    Table.ClearModified();
+}
+
+void TKvDocument::LoadFromFile(const std::string& FileName)
+{
+    CheckReadable(FileName);
+    Table.CurrentFile = FileName;
+    RecentFiles.Add(FileName);
+    Table.ClearMessage();
+    TKvLargeIniFile Store(FileName);
+    ClearAll();
+    LoadLayout(Store);
+    LoadValues(Store);
+    Assignment.LoadAssignments(Store);
+    if (GraphSections)
+        GraphSections->LoadGraphs(Store);
+    Store.ReadFormPlacement("Assignments", "Form", Assignment.Placement, Table.Screen);
+    UpdateLockedRows();
+    if (Table.HasLiveFormula())
+        Table.RecalculateAll();
+    Store.Release();
+}
+
+bool TKvDocument::ClearAll()
+{
+    if (Table.Modified() && ConfirmClear && !ConfirmClear())
+        return false;
+    Table.ClearColumns();
+    Assignment.ClearGraphs();
+    if (GraphSections)
+        GraphSections->ClearGraphs();
+    UpdateLockedRows();
+    Table.ClearModified();
+    return true;
+}
+
+void TKvDocument::InsertColumn(int32_t k)
+{
+    const int32_t N = Table.MaxColumns();
+    Table.InsertColumn(k);
+    Assignment.ColumnInserted(k - 1, N);
+}
+
+void TKvDocument::DeleteColumn(int32_t k)
+{
+    Table.DeleteColumn(k);
+    Assignment.ColumnDeleted(k - 1);
+}
+
+void TKvDocument::ImportTable(const std::string& FileName, char Separator)
+{
+    CheckReadable(FileName);
+    std::string Text;
+    std::string Error;
+    if (!ReadTextFile(FileName, Text, &Error))
+        throw EFileError(FileName + " cannot be read. " + Error);
+    Table.ImportText(Text, Separator);
+}
+
+void TKvDocument::ExportTable(const std::string& FileName, char Separator) const
+{
+    WriteFileReplacing(FileName, Table.ExportText(Separator));
+}
+
+} // namespace kv

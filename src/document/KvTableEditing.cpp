@@ -1,0 +1,237 @@
+// Clipboard, delete, insert and column commands of the table, on the model.
+
+#include "KvDataTable.h"
+
+#include "foundation/KvErrors.h"
+#include "foundation/KvStrings.h"
+
+#include <algorithm>
+
+namespace kv {
+
+namespace {
+
+bool Contains(const TKvCellRange& R, int32_t Column, int32_t Row)
+{
+    return Column >= R.Left && Column <= R.Right && Row >= R.Top && Row <= R.Bottom;
+}
+
+// Cuts one pasted line: up to and including the first LF, else the first
+// CR, else the first blank, else the rest.
+std::string_view CutPasteLine(std::string_view& Text)
+{
+    size_t End = Text.find('\n');
+    if (End == std::string_view::npos)
+        End = Text.find('\r');
+    if (End == std::string_view::npos)
+        End = Text.find(' ');
+    End = End == std::string_view::npos ? Text.size() : End + 1;
+    const std::string_view Line = Text.substr(0, End);
+    Text.remove_prefix(End);
+    return Line;
+}
+
+// Removes the values First..Last (0-based, inside the column) by moving the
+// tail up; deleting from the end keeps each step constant-time.
+void DeleteValues(TKvLiveVector& Values, int32_t First, int32_t Last)
+{
+    const std::vector<double> Tail(Values.Values().begin() + Last + 1, Values.Values().end());
+    while (Values.Count() > First)
+        Values.Delete(Values.Count() - 1);
+    for (size_t j = 0; j < Tail.size(); ++j)
+        Values.SetValue(First + static_cast<int32_t>(j), Tail[j]);
+}
+
+} // namespace
+
+std::string TKvDataTable::CopyText(int32_t Column, int32_t Row) const
+{
+    const TKvLiveVector& Values = Data(Column);
+    if (Row < 0 || Row >= Values.Count())
+        return {};
+    return FloatToText(Values[Row]);
+}
+
+std::string TKvDataTable::CopyText(std::span<const TKvCellRange> Ranges) const
+{
+    if (Ranges.empty())
+        return {};
+    TKvCellRange Box = Ranges.front();
+    for (const TKvCellRange& R : Ranges) {
+        Box.Left = std::min(Box.Left, R.Left);
+        Box.Right = std::max(Box.Right, R.Right);
+        Box.Top = std::min(Box.Top, R.Top);
+        Box.Bottom = std::max(Box.Bottom, R.Bottom);
+    }
+    Box.Left = std::max(Box.Left, 1);
+    Box.Right = std::min(Box.Right, MaxColumns());
+    Box.Top = std::max(Box.Top, 0);
+    std::string Text;
+    for (int32_t Row = Box.Top; Row <= Box.Bottom; ++Row) {
+        if (Row > Box.Top)
+            Text += '\r';
+        for (int32_t Col = Box.Left; Col <= Box.Right; ++Col) {
+            if (Col > Box.Left)
+                Text += '\t';
+            const bool Selected = std::any_of(Ranges.begin(), Ranges.end(),
+                                              [&](const TKvCellRange& R) { return Contains(R, Col, Row); });
+            if (Selected)
+                Text += CopyText(Col, Row);
+        }
+    }
+    return Text;
+}
+
+int32_t TKvDataTable::PasteText(std::string_view Text, int32_t Column, int32_t Row)
+{
+    Data(Column); // the active cell must exist
+    const std::string Pasted = LocalToPoint(Text);
+    std::string_view Rest = Pasted;
+    int32_t r = std::max(Row, 0);
+    while (!Rest.empty()) {
+        std::string_view Line = CutPasteLine(Rest);
+        // Leading separators are skipped first so that a blank line is no error.
+        for (int32_t Col = Column;; ++Col) {
+            SkipToNumber(Line);
+            if (Line.empty())
+                break;
+            try {
+                const double X = ExtractFloat(Line);
+                if (Col <= MaxColumns())
+                    StoreValue(Data(Col), r, X);
+            } catch (const EConvertError& E) {
+                if (Col <= MaxColumns())
+                    ReportCellError(Col, r + 1, E.what());
+            }
+        }
+        ++r;
+    }
+    EnsureRows(r);
+    RecalculateIfLive();
+    MarkModified();
+    return r;
+}
+
+void TKvDataTable::DeleteCell(int32_t Column, int32_t Row)
+{
+    TKvLiveVector& Values = Data(Column);
+    if (Row >= 0 && Row < Values.Count())
+        Values.Delete(Row);
+    RecalculateIfLive();
+    MarkModified();
+}
+
+void TKvDataTable::DeleteRanges(std::span<const TKvCellRange> Ranges)
+{
+    for (const TKvCellRange& R : Ranges) {
+        for (int32_t Col = std::max(R.Left, 1); Col <= std::min(R.Right, MaxColumns()); ++Col) {
+            TKvLiveVector& Values = Data(Col);
+            if (Values.Count() == 0)
+                continue;
+            const int32_t First = std::max(R.Top, 0);
+            const int32_t Last = std::min(std::max(R.Bottom, 0), Values.Count() - 1);
+            if (First == 0 && Last == Values.Count() - 1)
+                Values.Clear();
+            else if (First <= Last)
+                DeleteValues(Values, First, Last);
+        }
+    }
+    RecalculateIfLive();
+    MarkModified();
+}
+
+void TKvDataTable::InsertCell(int32_t Column, int32_t Row)
+{
+    TKvLiveVector& Values = Data(Column);
+    if (Row < 0 || Row >= Values.Count())
+        return;
+    Values.Insert(Row, 0.0);
+    RecalculateIfLive();
+    MarkModified(); // an inserted value is a change like any other
+}
+
+void TKvDataTable::InsertRow(int32_t Row)
+{
+    bool Changed = false;
+    for (TKvTableColumn& C : FColumns) {
+        if (C.LiveFormula || Row < 0 || Row >= C.Data->Count())
+            continue;
+        C.Data->Insert(Row, 0.0);
+        Changed = true;
+    }
+    RecalculateIfLive();
+    if (Changed)
+        MarkModified();
+}
+
+bool TKvDataTable::EndCellEdit(int32_t Column, int32_t Row, std::string_view Text)
+{
+    TKvTableColumn& C = this->Column(Column);
+    if (C.LiveFormula || Row < 0)
+        return false; // computed cells are read-only
+    if (!Text.empty()) {
+        double X = 0;
+        if (!LocalTextToFloat(Text, X))
+            return false;
+        StoreValue(*C.Data, Row, X);
+        EnsureRows(Row);
+    } else if (Row < C.Data->Count()) {
+        C.Data->SetValue(Row, 0.0);
+    }
+    RecalculateIfLive();
+    MarkModified();
+    return true;
+}
+
+void TKvDataTable::InsertColumn(int32_t k)
+{
+    const int32_t N = MaxColumns();
+    Column(k);
+    if (!ColumnIsEmpty(N))
+        throw EKvError("Last column is not empty!\rAction impossible!");
+    std::unique_ptr<TKvLiveVector> Spare = std::move(FColumns[static_cast<size_t>(N - 1)].Data);
+    for (int32_t j = N; j > k; --j) {
+        TKvTableColumn& To = FColumns[static_cast<size_t>(j - 1)];
+        TKvTableColumn& From = FColumns[static_cast<size_t>(j - 2)];
+        To.Header = std::move(From.Header);
+        To.Formula = std::move(From.Formula);
+        To.LiveFormula = From.LiveFormula;
+        To.Data = std::move(From.Data);
+    }
+    TKvTableColumn& New = FColumns[static_cast<size_t>(k - 1)];
+    New.Header.clear();
+    New.Formula.clear();
+    New.LiveFormula = false;
+    New.Data = std::move(Spare);
+    // Every formula follows the columns it reads, also those left of k:
+    // otherwise they would silently read the new empty column.
+    for (TKvTableColumn& C : FColumns)
+        C.Formula = RenameForInsertedColumn(C.Formula, k, N);
+    MarkModified();
+}
+
+void TKvDataTable::DeleteColumn(int32_t k)
+{
+    const int32_t N = MaxColumns();
+    Column(k);
+    std::unique_ptr<TKvLiveVector> Removed = std::move(FColumns[static_cast<size_t>(k - 1)].Data);
+    for (int32_t j = k; j < N; ++j) {
+        TKvTableColumn& To = FColumns[static_cast<size_t>(j - 1)];
+        TKvTableColumn& From = FColumns[static_cast<size_t>(j)];
+        To.Header = std::move(From.Header);
+        To.Formula = std::move(From.Formula);
+        To.LiveFormula = From.LiveFormula;
+        To.Data = std::move(From.Data);
+    }
+    TKvTableColumn& Last = FColumns[static_cast<size_t>(N - 1)];
+    Last.Header.clear();
+    Last.Formula.clear();
+    Last.LiveFormula = false;
+    Last.Data = std::move(Removed);
+    Last.Data->Clear();
+    for (TKvTableColumn& C : FColumns)
+        C.Formula = RenameForDeletedColumn(C.Formula, k, N);
+    MarkModified();
+}
+
+} // namespace kv

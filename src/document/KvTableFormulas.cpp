@@ -1,0 +1,147 @@
+// Formula columns of the table: preparing the text, evaluating row by row,
+// and renaming column letters when columns move.
+
+#include "KvDataTable.h"
+
+#include "foundation/KvErrors.h"
+#include "foundation/KvStrings.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kv {
+
+namespace {
+
+constexpr int32_t LetterCount = 26; // formulas name columns A to Z only
+
+std::string ReplaceRandom(std::string Text)
+{
+    constexpr std::string_view Word = "RANDOM";
+    constexpr std::string_view Call = "Random(1)";
+    std::string Upper = UpperCase(Text);
+    size_t Pos = 0;
+    while ((Pos = Upper.find(Word, Pos)) != std::string::npos) {
+        Text.replace(Pos, Word.size(), Call);
+        Upper.replace(Pos, Word.size(), UpperCase(Call));
+        Pos += Call.size();
+    }
+    return Text;
+}
+
+char Letter(int32_t k) { return static_cast<char>('A' + k - 1); }
+
+} // namespace
+
+std::string PrepareFormula(std::string_view Formula)
+{
+    std::string Text = ReplaceRandom(RemoveSpaces(Formula));
+    for (char L = 'A'; L <= 'Z'; ++L)
+        Text = ReplaceVariableInFormula(Text, L, std::string{L} + "(#)");
+    return Text;
+}
+
+// A formula can only name the lettered columns, and in a table narrower
+// than 26 only those that exist; letters past that are left alone so they
+// keep failing instead of silently reading a neighbour.
+std::string RenameForInsertedColumn(std::string_view Formula, int32_t k, int32_t N)
+{
+    const int32_t Last = std::min(N, LetterCount);
+    std::string Text{Formula};
+    if (k < 1 || k > Last)
+        return Text;
+    Text = ReplaceVariable(Text, Letter(Last), "ColOutOfRange");
+    for (int32_t j = Last - 1; j >= k; --j)
+        Text = ReplaceVariable(Text, Letter(j), std::string{Letter(j + 1)});
+    return Text;
+}
+
+std::string RenameForDeletedColumn(std::string_view Formula, int32_t k, int32_t N)
+{
+    const int32_t Last = std::min(N, LetterCount);
+    std::string Text{Formula};
+    if (k < 1 || k > Last)
+        return Text;
+    Text = ReplaceVariable(Text, Letter(k), "ColDeleted");
+    for (int32_t j = k + 1; j <= Last; ++j)
+        Text = ReplaceVariable(Text, Letter(j), std::string{Letter(j - 1)});
+    return Text;
+}
+
+std::vector<TKvRealVector*> TKvDataTable::ColumnVectors()
+{
+    std::vector<TKvRealVector*> Vectors;
+    Vectors.reserve(FColumns.size());
+    for (TKvTableColumn& C : FColumns)
+        Vectors.push_back(C.Data.get());
+    return Vectors;
+}
+
+void TKvDataTable::EvaluateColumn(int32_t Column, int32_t From, int32_t To)
+{
+    TKvTableColumn& C = this->Column(Column);
+    if (From < 1)
+        throw ERangeError("Row " + std::to_string(From) + " does not exist");
+    if (!FEngine)
+        FEngine = CreateTableFormula();
+    const std::vector<TKvRealVector*> Vectors = ColumnVectors();
+    FEngine->BindColumns(Vectors);
+    // A formula that does not compile fails in every row with the same
+    // message, so the user sees each affected cell.
+    std::string CompileError;
+    try {
+        FEngine->SetExpression(PrepareFormula(C.Formula));
+    } catch (const EKvError& E) {
+        CompileError = E.what();
+    }
+    TKvLiveVector& Values = *C.Data;
+    for (int64_t p = From; p <= To; ++p) {
+        const int32_t Row = static_cast<int32_t>(p);
+        std::string Error = CompileError;
+        if (Error.empty()) {
+            try {
+                const double X = FEngine->Value(Row);
+                if (std::isfinite(X)) {
+                    StoreValue(Values, Row - 1, X);
+                    continue;
+                }
+                Error = "Invalid floating point operation";
+            } catch (const EKvError& E) {
+                Error = E.what();
+            }
+        }
+        if (Values.Count() >= Row)
+            Values.SetValue(Row - 1, 0.0);
+        ReportCellError(Column, Row, Error);
+    }
+}
+
+void TKvDataTable::RecalculateColumn(int32_t Column)
+{
+    TKvTableColumn& C = this->Column(Column);
+    if (!C.LiveFormula)
+        return;
+    C.Data->Clear();
+    EvaluateColumn(Column, 1, MaxDataCount());
+}
+
+void TKvDataTable::RecalculateAll()
+{
+    const int32_t Count = MaxDataCount();
+    for (int32_t k = 1; k <= MaxColumns(); ++k) {
+        TKvTableColumn& C = Column(k);
+        if (!C.LiveFormula)
+            continue;
+        C.Data->Clear();
+        if (Count > 0)
+            EvaluateColumn(k, 1, Count);
+    }
+}
+
+void TKvDataTable::RecalculateIfLive()
+{
+    if (HasLiveFormula())
+        RecalculateAll();
+}
+
+} // namespace kv
