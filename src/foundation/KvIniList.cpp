@@ -244,27 +244,45 @@ void TKvIniList::WriteFloat(std::string_view Section, std::string_view Ident, do
 
 // ---------------------------------------------------------------- arrays
 
-void TKvIniList::ReadFloatArray(std::string_view Section, std::string_view Ident, std::span<double> Values) const
-{
-    const auto Value = FindValue(Section, Ident);
-    if (!Value || Value->empty())
-        return;
-    std::string_view Text = *Value;
-    std::vector<double> Read(Values.size());
-    for (double& X : Read)
-        X = ExtractFloat(Text);
-    std::copy(Read.begin(), Read.end(), Values.begin());
-}
+namespace {
 
-void TKvIniList::WriteFloatArray(std::string_view Section, std::string_view Ident, std::span<const double> Values)
+// Joins the elements by ";", each written by Append(Text, Element).
+template <class TElement, class TAppend>
+std::string JoinValues(std::span<const TElement> Values, TAppend Append)
 {
     std::string Text;
     for (size_t i = 0; i < Values.size(); ++i) {
         if (i > 0)
             Text += ';';
-        AppendFloatIniText(Text, Values[i]);
+        Append(Text, Values[i]);
     }
-    WriteString(Section, Ident, Text);
+    return Text;
+}
+
+// Takes Values.size() numbers off a present, non-empty value; an error
+// leaves Values as they were.
+template <class TElement, class TExtract>
+void ExtractArray(std::optional<std::string_view> Value, std::span<TElement> Values, TExtract Extract)
+{
+    if (!Value || Value->empty())
+        return;
+    std::string_view Text = *Value;
+    std::vector<TElement> Read(Values.size());
+    for (TElement& X : Read)
+        X = Extract(Text);
+    std::copy(Read.begin(), Read.end(), Values.begin());
+}
+
+} // namespace
+
+void TKvIniList::ReadFloatArray(std::string_view Section, std::string_view Ident, std::span<double> Values) const
+{
+    ExtractArray(FindValue(Section, Ident), Values, [](std::string_view& Text) { return ExtractFloat(Text); });
+}
+
+void TKvIniList::WriteFloatArray(std::string_view Section, std::string_view Ident, std::span<const double> Values)
+{
+    WriteString(Section, Ident, JoinValues(Values, AppendFloatIniText));
 }
 
 void TKvIniList::ReadVector(std::string_view Section, std::string_view Ident, TKvRealVector& Vector) const
@@ -274,7 +292,7 @@ void TKvIniList::ReadVector(std::string_view Section, std::string_view Ident, TK
     if (!Value)
         return;
     std::string_view Text = *Value;
-    // About one number per seven characters; reserving saves the regrowths.
+    // A number takes about eight characters; reserving saves the regrowths.
     Vector.Reserve(static_cast<int32_t>(std::min<size_t>(Text.size() / 8, 1u << 28)));
     while (!Text.empty()) {
         try {
@@ -292,27 +310,15 @@ void TKvIniList::WriteVector(std::string_view Section, std::string_view Ident, c
 
 void TKvIniList::ReadIntegerArray(std::string_view Section, std::string_view Ident, std::span<int32_t> Values) const
 {
-    const auto Value = FindValue(Section, Ident);
-    if (!Value || Value->empty())
-        return;
-    std::string_view Text = *Value;
-    std::vector<int32_t> Read(Values.size());
-    // The extraction keeps a last number that fills the text, so a short
-    // text repeats it into the remaining elements.
-    for (int32_t& X : Read)
-        X = ExtractInteger(Text);
-    std::copy(Read.begin(), Read.end(), Values.begin());
+    // The extraction leaves a last number that fills the text in place, so a
+    // short text repeats it into the remaining elements.
+    ExtractArray(FindValue(Section, Ident), Values, [](std::string_view& Text) { return ExtractInteger(Text); });
 }
 
 void TKvIniList::WriteIntegerArray(std::string_view Section, std::string_view Ident, std::span<const int32_t> Values)
 {
-    std::string Text;
-    for (size_t i = 0; i < Values.size(); ++i) {
-        if (i > 0)
-            Text += ';';
-        Text += std::to_string(Values[i]);
-    }
-    WriteString(Section, Ident, Text);
+    WriteString(Section, Ident,
+                JoinValues(Values, [](std::string& Text, int32_t V) { Text += std::to_string(V); }));
 }
 
 // ---------------------------------------------------------------- records
