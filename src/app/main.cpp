@@ -1,32 +1,61 @@
 // Kurvex: plotting and analysis of measured data.
+//
+// The executable finds the system's folders and the locale's punctuation
+// and hands them to the document layer, which does all the work, so the
+// command line runs without any window.
 
-#include <cstdio>
-#include <cstring>
+#include "document/KvCommandLine.h"
+#include "document/KvUserSettings.h"
+#include "foundation/KvFormatSettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLocale>
+#include <QStandardPaths>
+
+#include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
-void PrintUsage()
+std::string Local(const QString& Text) { return Text.toStdString(); }
+
+// The system has no list separator of its own; the usual convention is a
+// semicolon wherever the comma is the decimal separator.
+void ReadLocale()
 {
-    std::printf("Usage: kurvex [--help] [--version]\n");
+    const QString Point = QLocale::system().decimalPoint();
+    kv::TKvFormatSettings Settings;
+    Settings.DecimalSeparator = Point.size() == 1 && Point[0].unicode() < 128 ? Point[0].toLatin1() : '.';
+    Settings.ListSeparator = Settings.DecimalSeparator == ',' ? ';' : ',';
+    kv::SetFormatSettings(Settings);
+}
+
+kv::TKvPaths ProgramPaths()
+{
+    const QString Exe = QCoreApplication::applicationFilePath();
+    const QString Share = QDir(QCoreApplication::applicationDirPath() + "/../share/kurvex").absolutePath();
+    return kv::ComputePaths(Local(Exe), Local(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)),
+                            Local(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)), Local(Share));
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("Kurvex %s\n", KURVEX_VERSION);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--help") == 0) {
-            PrintUsage();
-            return 0;
-        }
-        std::fprintf(stderr, "kurvex: unknown argument \"%s\"\n", argv[i]);
-        PrintUsage();
-        return 2;
+    QCoreApplication Application(argc, argv);
+    ReadLocale();
+    const std::vector<std::string> Args(argv + 1, argv + argc);
+    kv::TKvCommandLine Line = kv::ParseCommandLine(Args);
+    if (Line.Error.empty() && Line.Version) {
+        std::cout << "Kurvex " << KURVEX_VERSION << "\n";
+        return 0;
     }
-    PrintUsage();
-    return 0;
+    if (Line.Error.empty() && (Line.Help || (Line.DataFile.empty() && !Line.Print))) {
+        std::cout << kv::CommandLineUsage();
+        return 0;
+    }
+    Line.SettingsFile = ProgramPaths().SettingsFile;
+    return kv::RunCommandLine(Line, std::cout, std::cerr);
 }

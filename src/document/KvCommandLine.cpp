@@ -66,6 +66,7 @@ int RunCommandLine(const TKvCommandLine& Line, std::ostream& Out, std::ostream& 
     if (Line.DataFile.empty())
         return 0;
     TKvDocument Document;
+    Document.Table.SetFormulaEngine(CreateTableFormula(Line.SettingsFile));
     Document.Table.OnMessage = [&](const std::string& Message) { Err << Message << "\n"; };
     try {
         Document.LoadFromFile(Line.DataFile);

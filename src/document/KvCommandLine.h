@@ -17,6 +17,9 @@ struct TKvCommandLine {
     std::string ExportFile; // --export-table OUT.txt
     bool ListSeparator = false; // --list instead of --tab
     std::string Error;          // a usage error; empty when the line is fine
+    // Not from the arguments: the settings file with the formulas' named
+    // constants, set by the executable.
+    std::string SettingsFile;
 };
 
 TKvCommandLine ParseCommandLine(std::span<const std::string> Args);
