@@ -1,0 +1,91 @@
+#pragma once
+// The built-in operations (tokens 2 to 13) and the standard functions of
+// the expression language (Part 2.1, Algorithms steps 8 and 9), and the
+// fault detection of an evaluation.
+//
+// Fault detection. The operations compute with plain IEEE arithmetic; a
+// division by zero, an invalid operation or an overflow raises the sticky
+// floating-point status flag (SSE and x87). TCompiledExpression::Evaluate
+// reads the flags once after the run (a few cycles; no per-operation
+// check). When a flag is up it clears the flags and runs again, so a flag
+// left up by earlier unrelated code is not mistaken for a fault; if the
+// flag comes up again, the fault is this expression's and is raised as
+// EZeroDivide, EInvalidOp or EOverflow. A result that is NaN or infinite
+// without any flag (a variable that already held one) raises EInvalidOp or
+// EOverflow as well. Faults that IEEE arithmetic does not flag, or that
+// must not reach the hardware (integer DIV and MOD by zero, values beyond
+// the 64-bit integer range, a column row out of range), are raised by the
+// operation itself.
+
+#include "ExpressionCompiler.h"
+
+#include <cstdint>
+
+namespace kv {
+
+inline constexpr const char* ZeroDivideMessage = "Floating point division by zero";
+inline constexpr const char* IntegerZeroDivideMessage = "Division by zero";
+inline constexpr const char* InvalidOpMessage = "Invalid floating point operation";
+inline constexpr const char* OverflowMessage = "Floating point overflow";
+
+// The procedure table indexed by token 0 to 13. Tokens 0 and 1 do nothing.
+extern const TOperationProc OperationProcs[14];
+
+// Round half to even for any double (values of 2^52 and beyond are
+// integers already); a NaN stays NaN. Exact in the default rounding mode.
+inline double RoundHalfEven(double X)
+{
+    const double A = X < 0 ? -X : X;
+    if (!(A < 4503599627370496.0)) // 2^52
+        return X;
+    const double R = (A + 4503599627370496.0) - 4503599627370496.0;
+    return X < 0 ? -R : R;
+}
+// a^n by repeated squaring in extended precision; n < 0 gives 1 / a^-n.
+double IntegerPower(double A, int32_t N);
+// POWER(a, b) of Part 2.1.
+double GeneralPower(double A, double B);
+
+// The standard functions as plain functions (the registered procedures
+// call these). RANDOM and RND use the generator seeded by SeedRandom.
+namespace fn {
+double Arccos(double X);
+double Arcsin(double X);
+double Arg(double A, double B);
+double Ceil(double X);
+double Floor(double X);
+double Frac(double X);
+double Heav(double X);
+double Zero(double X);
+double Sign(double X);
+double Sin(double X);
+double Cos(double X);
+double Ph(double X);
+double Round(double X); // raises EInvalidOp beyond the 64-bit integer range
+double DegToRad(double X);
+double RadToDeg(double X);
+double LogN(double A, double B);
+double Max(double A, double B);
+double Min(double A, double B);
+double IntPower(double A, double B); // raises EInvalidOp for b beyond 32 bits
+} // namespace fn
+
+// The clock-seeded uniform generator in [0, 1) behind RANDOM and RND.
+void SeedRandom();
+void SeedRandom(uint64_t Seed);
+double RandomUniform();
+
+// Registers the standard functions (Part 2.2 RegisterStandardFunctions):
+// capacity 32 and the 34 one-argument names, a new clock seed before
+// RANDOM, capacity 8 and the six two-argument names.
+void AddStandardFunctions(TFunctionList& OneArgFunctions, TFunctionList& TwoArgFunctions);
+
+// Floating-point status flags: the three fault flags only.
+enum TFloatFault : unsigned { FfNone = 0, FfZeroDivide = 1, FfInvalid = 2, FfOverflow = 4 };
+unsigned RaisedFloatFaults();
+void ClearFloatFaults();
+// Raises the exception of the first fault of Faults (division by zero,
+// then overflow, then invalid operation).
+[[noreturn]] void RaiseFloatFault(unsigned Faults);
+
+} // namespace kv

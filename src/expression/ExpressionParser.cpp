@@ -1,0 +1,215 @@
+#include "ExpressionParser.h"
+
+#include "ExpressionOperations.h"
+#include "foundation/KvLargeIniFile.h"
+#include "foundation/KvStrings.h"
+
+#include <cstdint>
+
+namespace kv {
+
+namespace {
+
+constexpr const char* ConstantsSection = "CalculationConstants";
+
+bool IsIdentifier(std::string_view Name)
+{
+    auto Letter = [](char C) { return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_'; };
+    if (Name.empty() || !Letter(Name.front()))
+        return false;
+    for (char C : Name)
+        if (!Letter(C) && !(C >= '0' && C <= '9'))
+            return false;
+    return true;
+}
+
+// Column function: the value of the bound column at row round(n) (ties to
+// even), rows counted from 1.
+void ColumnValue(const TOperationRecord* Op)
+{
+    const auto* Slot = static_cast<const TTableParser::TColumnSlot*>(Op->Context);
+    const TKvRealVector* Vector = Slot->Vector;
+    const double R = RoundHalfEven(*Op->Arg1);
+    if (Vector != nullptr && R >= 1.0 && R <= static_cast<double>(Vector->Count())) [[likely]] {
+        *Op->Dest = Vector->Data()[static_cast<int32_t>(R) - 1];
+        return;
+    }
+    if (Vector == nullptr)
+        throw ERangeError(std::string("Column ") + Slot->Letter + " does not exist");
+    if (R != R)
+        throw EInvalidOp(InvalidOpMessage);
+    // The vector's own range error with the index round(n) - 1.
+    const double Index = R - 1.0;
+    const int32_t i = Index < -2147483648.0 ? INT32_MIN : Index > 2147483647.0 ? INT32_MAX : static_cast<int32_t>(Index);
+    throw ERangeError("i=" + std::to_string(i) + " index out of range");
+}
+
+} // namespace
+
+// --- TCustomParser --------------------------------------------------------------
+
+TCustomParser::TCustomParser() = default;
+
+TCustomParser::~TCustomParser()
+{
+    FreeCompiled();
+    FCreatedCells.clear();
+}
+
+void TCustomParser::SetExpression(std::string_view Text)
+{
+    FreeCompiled();
+    FExpression = std::string(Text);
+    if (!FExpression.empty())
+        Compile();
+}
+
+bool TCustomParser::Compile()
+{
+    FreeCompiled();
+    try {
+        FCompiled = ParseExpression(FExpression, FVariableList, FOneArgFunctions, FTwoArgFunctions,
+                                    FPascalNumberformat, &FParseError);
+        FParseError = false;
+        return true;
+    } catch (const EMathParserError& E) {
+        FParseError = true;
+        FCompiled.reset();
+        if (OnParserError) {
+            OnParserError(*this, E);
+            return false;
+        }
+        throw;
+    }
+}
+
+void TCustomParser::FreeCompiled() { FCompiled.reset(); }
+
+double* TCustomParser::SetVariable(std::string_view Name, double Value)
+{
+    if (double* const* Cell = FVariableList.Find(Name)) {
+        **Cell = Value;
+        return *Cell;
+    }
+    if (!IsIdentifier(Name))
+        throw EBadName(std::string(Name));
+    std::string Upper = UpperCase(Name);
+    if (Upper.find("DIV") != std::string::npos || Upper.find("MOD") != std::string::npos)
+        throw EBadName(Upper);
+    auto Cell = std::make_unique<double>(Value);
+    double* Address = Cell.get();
+    FCreatedCells.push_back(std::move(Cell));
+    FVariableList.Add(Upper, Address);
+    return Address;
+}
+
+double* TCustomParser::FindVariable(std::string_view Name) const
+{
+    double* const* Cell = FVariableList.Find(Name);
+    return Cell ? *Cell : nullptr;
+}
+
+void TCustomParser::ClearVariables()
+{
+    SetExpression(std::string_view());
+    FVariableList.Clear();
+    FCreatedCells.clear();
+}
+
+void TCustomParser::RegisterStandardFunctions() { AddStandardFunctions(FOneArgFunctions, FTwoArgFunctions); }
+
+void TCustomParser::AddFunctionOne(std::string_view Name, TOperationProc Proc, const void* Context)
+{
+    if (!FOneArgFunctions.Add(Name, TFunctionEntry{Proc, Context}))
+        throw EStringListError();
+}
+
+void TCustomParser::AddFunctionTwo(std::string_view Name, TOperationProc Proc, const void* Context)
+{
+    if (!FTwoArgFunctions.Add(Name, TFunctionEntry{Proc, Context}))
+        throw EStringListError();
+}
+
+void TCustomParser::RegisterOwnVariable(std::string_view Name, double* Cell) { FVariableList.Add(Name, Cell); }
+
+void TCustomParser::LoadNamedConstants(const std::string& SettingsFileName)
+{
+    if (SettingsFileName.empty())
+        return;
+    TKvStringList Lines;
+    {
+        TKvLargeIniFile Ini(SettingsFileName);
+        Ini.ReadSectionValues(ConstantsSection, Lines);
+        Ini.Release();
+    }
+    for (const std::string& Line : Lines) {
+        if (Line.empty())
+            continue;
+        const size_t Equal = Line.find('=');
+        if (Equal == std::string::npos || Equal == 0) {
+            FConstantErrors.push_back(Line);
+            continue;
+        }
+        try {
+            std::string ValueText = Line.substr(Equal + 1);
+            const double Value = ExtractFloat(ValueText);
+            SetVariable(std::string_view(Line).substr(0, Equal), Value);
+        } catch (const EKvError&) {
+            // Not a valid name or not a number: the line is skipped.
+            FConstantErrors.push_back(Line);
+        }
+    }
+}
+
+// --- TFunctionParser ------------------------------------------------------------
+
+TFunctionParser::TFunctionParser(const std::string& SettingsFileName)
+{
+    SetPascalNumberformat(false);
+    RegisterStandardFunctions();
+    MutableVariableList().SetCapacity(64);
+    for (int i = 0; i < ParameterCount; ++i)
+        RegisterOwnVariable(std::string(1, static_cast<char>('A' + i)), &FParameters[static_cast<size_t>(i)]);
+    RegisterOwnVariable("X", &FX);
+    LoadNamedConstants(SettingsFileName);
+}
+
+void TFunctionParser::SetParameterValues(std::span<const double> Values)
+{
+    const size_t N = std::min(Values.size(), FParameters.size());
+    for (size_t i = 0; i < N; ++i)
+        FParameters[i] = Values[i];
+}
+
+// --- TTableParser ---------------------------------------------------------------
+
+TTableParser::TTableParser(const std::string& SettingsFileName)
+{
+    SetPascalNumberformat(false);
+    RegisterStandardFunctions();
+    MutableOneArgFunctions().SetCapacity(64);
+    for (int i = 0; i < ColumnCount; ++i) {
+        FColumns[static_cast<size_t>(i)].Letter = static_cast<char>('A' + i);
+        AddFunctionOne(std::string(1, static_cast<char>('A' + i)), ColumnValue, &FColumns[static_cast<size_t>(i)]);
+    }
+    MutableVariableList().SetCapacity(64);
+    RegisterOwnVariable("#", &FRow);
+    RegisterOwnVariable("ROW", &FRow);
+    LoadNamedConstants(SettingsFileName);
+}
+
+void TTableParser::SetColumn(int Index, const TKvRealVector* Vector)
+{
+    if (Index < 0 || Index >= ColumnCount)
+        throw ERangeError("i=" + std::to_string(Index) + " index out of range");
+    FColumns[static_cast<size_t>(Index)].Vector = Vector;
+}
+
+void TTableParser::SetColumns(std::span<const TKvRealVector* const> Vectors)
+{
+    for (int i = 0; i < ColumnCount; ++i)
+        FColumns[static_cast<size_t>(i)].Vector =
+            static_cast<size_t>(i) < Vectors.size() ? Vectors[static_cast<size_t>(i)] : nullptr;
+}
+
+} // namespace kv
