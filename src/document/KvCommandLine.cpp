@@ -5,6 +5,7 @@
 #include "foundation/KvErrors.h"
 #include "foundation/KvFormatSettings.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace kv {
@@ -67,7 +68,11 @@ int RunCommandLine(const TKvCommandLine& Line, std::ostream& Out, std::ostream& 
         return 0;
     TKvDocument Document;
     Document.Table.SetFormulaEngine(CreateTableFormula(Line.SettingsFile));
-    Document.Table.OnMessage = [&](const std::string& Message) { Err << Message << "\n"; };
+    // Messages may hold CR line breaks meant for a status line.
+    Document.Table.OnMessage = [&](std::string Message) {
+        std::replace(Message.begin(), Message.end(), '\r', ' ');
+        Err << Message << "\n";
+    };
     try {
         Document.LoadFromFile(Line.DataFile);
         if (!Line.ExportFile.empty())
