@@ -1,0 +1,238 @@
+#include "KvAkima.h"
+
+#include "KvMathFault.h"
+#include "KvSortPoints.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace kv {
+
+namespace {
+
+using Fault = TKvMathFault;
+
+struct TPair {
+    double X, Y;
+};
+
+struct TPairArray {
+    TPair* Items;
+    double Key(int64_t i) const { return Items[i].X; }
+    void Swap(int64_t i, int64_t j) { std::swap(Items[i], Items[j]); }
+};
+
+struct TTwoSpans {
+    double* Xs;
+    double* Ys;
+    double Key(int64_t i) const { return Xs[i]; }
+    void Swap(int64_t i, int64_t j)
+    {
+        std::swap(Xs[i], Xs[j]);
+        std::swap(Ys[i], Ys[j]);
+    }
+};
+
+// The triangular moving average over the distances Pos[i] - Pos[j] of the
+// sorted positions.
+void SmoothOver(std::span<const double> Pos, std::span<double> Ys, double Width)
+{
+    const size_t n = std::min(Pos.size(), Ys.size());
+    if (n < 3)
+        Fault::NotEnoughData();
+    if (Width <= 0)
+        return;
+    std::vector<double> Smoothed(n);
+    for (size_t i = 0; i < n; ++i) {
+        long double Sw = 1, Swy = Ys[i];
+        auto Add = [&](size_t j) {
+            const double Distance = std::fabs(Pos[i] - Pos[j]);
+            const double w = 1 - Distance / Width;
+            if (w > 0) {
+                Sw += w;
+                Swy += static_cast<long double>(w) * Ys[j];
+            }
+            return Distance < Width;
+        };
+        for (size_t j = i; j-- > 0;)
+            if (!Add(j))
+                break;
+        for (size_t j = i + 1; j < n; ++j)
+            if (!Add(j))
+                break;
+        Smoothed[i] = static_cast<double>(Swy / Sw);
+    }
+    std::copy(Smoothed.begin(), Smoothed.end(), Ys.begin());
+}
+
+} // namespace
+
+void SortPairs(std::span<double> Xs, std::span<double> Ys, int32_t lo, int32_t hi)
+{
+    if (lo < 0 || hi < lo)
+        return;
+    const int64_t Last = std::min<int64_t>(hi, static_cast<int64_t>(std::min(Xs.size(), Ys.size())) - 1);
+    TTwoSpans S{Xs.data(), Ys.data()};
+    sortpoints::Sort(S, lo, Last);
+}
+
+void SmoothLinear(std::span<const double> Xs, std::span<double> Ys, double Width)
+{
+    SmoothOver(Xs, Ys, Width);
+}
+
+void SmoothLog(std::span<const double> Xs, std::span<double> Ys, double Width)
+{
+    const size_t n = std::min(Xs.size(), Ys.size());
+    if (n < 3)
+        Fault::NotEnoughData();
+    if (Width <= 0)
+        return;
+    std::vector<double> Decades(n);
+    for (size_t i = 0; i < n; ++i)
+        Decades[i] = Fault::Log10(Xs[i]);
+    SmoothOver(Decades, Ys, Width);
+}
+
+void TKvAkima::Interpolate(std::span<const double> X, std::span<const double> Y, TKvOptionalValues W, double Start,
+                           double Stop)
+{
+    // 1. Collect.
+    size_t m = std::min(X.size(), Y.size());
+    if (W)
+        m = std::min(m, W->size());
+    std::vector<TPair> Points;
+    Points.reserve(m);
+    for (size_t i = 0; i < m; ++i) {
+        const double x = X[i];
+        if (!(Start <= x && x <= Stop))
+            continue;
+        if (W && (*W)[i] == 0)
+            continue;
+        Fault::CheckData(x);
+        Fault::CheckData(Y[i]);
+        Points.push_back({x, Y[i]});
+    }
+    if (Points.size() < 3)
+        Fault::NotEnoughData();
+
+    // 2. Sort.
+    TPairArray Sequence{Points.data()};
+    sortpoints::Sort(Sequence, 0, static_cast<int64_t>(Points.size()) - 1);
+
+    // 3. Merge equal X.
+    std::vector<double> KnotX, KnotY;
+    KnotX.reserve(Points.size());
+    KnotY.reserve(Points.size());
+    for (const TPair& P : Points) {
+        if (!KnotX.empty() && P.X == KnotX.back())
+            KnotY.back() = (KnotY.back() + P.Y) / 2;
+        else {
+            KnotX.push_back(P.X);
+            KnotY.push_back(P.Y);
+        }
+    }
+    std::vector<TPair>().swap(Points);
+    if (KnotX.size() < 3)
+        Fault::NotEnoughData();
+
+    // 4. Smoothing.
+    if (DoSmoothing) {
+        if (LogSmoothing)
+            SmoothLog(KnotX, KnotY, SmoothRange);
+        else
+            SmoothLinear(KnotX, KnotY, SmoothRange);
+    }
+
+    BuildFromKnots(KnotX, KnotY);
+}
+
+void TKvAkima::BuildFromKnots(std::span<const double> KnotX, std::span<const double> KnotY)
+{
+    const size_t n = std::min(KnotX.size(), KnotY.size());
+    if (n < 3)
+        Fault::NotEnoughData();
+
+    // 5. Size the arrays.
+    Knots.assign(n + 4, 0);
+    A.assign(n + 4, 0);
+    B.assign(n + 4, 0);
+    C.assign(n + 4, 0);
+    D.assign(n + 4, 0);
+    Slopes.assign(n + 5, 0);
+
+    // 6. Akima slopes in the two-place shifted scheme: the data occupy
+    // indices 2 to n + 1, two extrapolated knots on each side. Here Knots and
+    // A hold the shifted arrays until step 8.
+    double* Xs = Knots.data();
+    double* As = A.data();
+    double* Bs = B.data();
+    double* S = Slopes.data();
+    for (size_t i = 0; i < n; ++i) {
+        Xs[i + 2] = KnotX[i];
+        As[i + 2] = KnotY[i];
+    }
+    Xs[1] = Xs[2] + Xs[3] - Xs[4];
+    Xs[0] = Xs[1] + Xs[2] - Xs[3];
+    Xs[n + 2] = Xs[n + 1] + Xs[n] - Xs[n - 1];
+    Xs[n + 3] = Xs[n + 2] + Xs[n + 1] - Xs[n];
+    for (size_t j = 2; j <= n; ++j)
+        S[j] = (As[j + 1] - As[j]) / (Xs[j + 1] - Xs[j]);
+    As[1] = (Xs[2] - Xs[1]) * (S[3] - 2 * S[2]) + As[2];
+    S[1] = (As[2] - As[1]) / (Xs[2] - Xs[1]);
+    As[0] = (Xs[1] - Xs[0]) * (S[2] - 2 * S[1]) + As[1];
+    S[0] = (As[1] - As[0]) / (Xs[1] - Xs[0]);
+    As[n + 2] = (2 * S[n] - S[n - 1]) * (Xs[n + 2] - Xs[n + 1]) + As[n + 1];
+    S[n + 1] = (As[n + 2] - As[n + 1]) / (Xs[n + 2] - Xs[n + 1]);
+    As[n + 3] = (2 * S[n + 1] - S[n]) * (Xs[n + 3] - Xs[n + 2]) + As[n + 2];
+    S[n + 2] = (As[n + 3] - As[n + 2]) / (Xs[n + 3] - Xs[n + 2]);
+    // The continuation right of the data: the
+    // end conditions extrapolate the data by a parabola, whose secant slopes
+    // change by equal steps; two more steps give the slopes the knot
+    // derivatives of the two extrapolated knots need.
+    S[n + 3] = 2 * S[n + 2] - S[n + 1];
+    S[n + 4] = 2 * S[n + 3] - S[n + 2];
+
+    // 7. Knot derivatives at the data knots (i = 2 .. n + 1) and at the two
+    // extrapolated knots right of them (n + 2, n + 3).
+    for (size_t i = 2; i <= n + 3; ++i) {
+        if (S[i - 2] == S[i - 1] && S[i] == S[i + 1]) {
+            Bs[i] = (S[i - 1] + S[i]) / 2;
+        } else {
+            const double w1 = std::fabs(S[i + 1] - S[i]);
+            const double w2 = std::fabs(S[i - 1] - S[i - 2]);
+            Bs[i] = (w1 * S[i - 1] + w2 * S[i]) / (w1 + w2);
+        }
+    }
+
+    // 8. Shift back down by two places: knot k of the data at index k, the
+    // extrapolated knots at n and n + 1.
+    for (size_t i = 0; i <= n + 1; ++i) {
+        Xs[i] = Xs[i + 2];
+        As[i] = As[i + 2];
+        Bs[i] = Bs[i + 2];
+    }
+    for (size_t i = n + 2; i < n + 4; ++i)
+        Xs[i] = As[i] = Bs[i] = 0;
+
+    // 9. Cubic coefficients of the data intervals (i = 0 .. n - 2) and of the
+    // two continuation pieces (n - 1: last data knot to the extrapolated
+    // knot; n: beyond it), all Hermite pieces between the knot derivatives.
+    for (size_t i = 0; i <= n; ++i) {
+        const double h = Xs[i + 1] - Xs[i];
+        const double s = S[i + 2];
+        C[i] = (3 * s - 2 * Bs[i] - Bs[i + 1]) / h;
+        D[i] = (Bs[i] + Bs[i + 1] - 2 * s) / (h * h);
+    }
+    // Knots[n + 1] only served the continuation; the search ends at n.
+    Xs[n + 1] = As[n + 1] = Bs[n + 1] = 0;
+
+    KnotCount = static_cast<int32_t>(n);
+    CheckCoefficients(KnotCount + 1);
+
+    // 10.
+    ResetSearch();
+}
+
+} // namespace kv

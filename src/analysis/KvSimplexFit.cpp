@@ -1,0 +1,254 @@
+#include "KvSimplexFit.h"
+
+#include "KvMathFault.h"
+#include "foundation/KvRange.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kv {
+
+using Fault = TKvMathFault;
+
+TKvSimplexFit::TKvSimplexFit() = default;
+TKvSimplexFit::~TKvSimplexFit() = default;
+
+void TKvSimplexFit::SetOrder(int32_t Value)
+{
+    FOrder = std::max(Value, 0);
+    FVariables.resize(static_cast<size_t>(FOrder), 0.0);
+    ResizeArrays();
+}
+
+void TKvSimplexFit::SetVariables(std::span<const double> Values)
+{
+    if (static_cast<int64_t>(Values.size()) != FOrder)
+        SetOrder(static_cast<int32_t>(Values.size()));
+    std::copy(Values.begin(), Values.end(), FVariables.begin());
+}
+
+void TKvSimplexFit::SetVariable(int32_t i, double Value)
+{
+    if (i < 0 || i >= FOrder)
+        throw ERangeError("Fitted Line: Index of variable out of range");
+    FVariables[static_cast<size_t>(i)] = Value;
+}
+
+void TKvSimplexFit::ResizeArrays()
+{
+    const size_t m = static_cast<size_t>(std::max(FOrder, 0));
+    FVertices.assign(m + 1, TKvRealArray(m, 0.0));
+    FVertexChi.assign(m + 1, 0.0);
+    FCentroid.assign(m, 0.0);
+    FSavedVertex.assign(m, 0.0);
+    FTrial.assign(m, 0.0);
+    FBestIndex = FWorstIndex = FNextWorstIndex = 0;
+}
+
+double TKvSimplexFit::Evaluate(double x) const
+{
+    if (!FittingFunction)
+        throw EMathError(NoFittingFunctionText);
+    return FittingFunction(FVariables, x);
+}
+
+bool TKvSimplexFit::CalculateFit(std::span<const double> X, std::span<const double> Y, TKvOptionalValues W,
+                                 double Start, double Stop)
+{
+    if (X.empty() || Y.empty() || FOrder <= 0)
+        return false;
+    if (!FittingFunction)
+        throw EMathError(NoFittingFunctionText);
+    if (Iterations > 0) {
+        const int32_t Saved = Iterations;
+        FitSimplex(X, Y, W, Start, Stop);
+        Iterations = Saved;
+    }
+    return true;
+}
+
+void TKvSimplexFit::PrepareFitData(std::span<const double> X, std::span<const double> Y, TKvOptionalValues W,
+                                   double Start, double Stop)
+{
+    // 1. The points of the calculation range.
+    FHasWeights = W.has_value();
+    FFitX.clear();
+    FFitY.clear();
+    FFitW.clear();
+    size_t Count = std::min(X.size(), Y.size());
+    if (W)
+        Count = std::min(Count, W->size());
+    for (size_t i = 0; i < Count; ++i) {
+        const double x = X[i];
+        if (!(Start <= x && x <= Stop))
+            continue;
+        Fault::CheckData(x);
+        Fault::CheckData(Y[i]);
+        FFitX.push_back(x);
+        FFitY.push_back(Y[i]);
+        if (W) {
+            Fault::CheckData((*W)[i]);
+            FFitW.push_back((*W)[i]);
+        }
+    }
+    FFitCount = static_cast<int32_t>(FFitX.size());
+    if (FFitCount < FOrder)
+        Fault::NotEnoughData();
+
+    // 2. X as a function of Y for the covariance measure.
+    if (DoCovariance) {
+        try {
+            if (!FInverseInterpolation)
+                FInverseInterpolation = std::make_unique<TKvAkima>();
+            FInverseInterpolation->Interpolate(FFitY, FFitX, std::nullopt, -KvMissing, KvMissing);
+        } catch (const EKvError&) {
+            DoCovariance = false;
+            throw EMathError(ReciprocalIndefiniteText);
+        }
+    }
+
+    // 3.
+    ResizeArrays();
+    for (double& v : FVariables)
+        if (v == 0)
+            v = 1;
+}
+
+double TKvSimplexFit::DeviationMeasure(std::span<const double> p)
+{
+    const size_t n = FFitX.size();
+    const double* x = FFitX.data();
+    const double* y = FFitY.data();
+    const double* w = FFitW.data();
+    const TKvFittingFkt& f = FittingFunction;
+    long double Sum = 0;
+    if (!DoCovariance) {
+        if (!FHasWeights) {
+            for (size_t i = 0; i < n; ++i) {
+                const double d = y[i] - f(p, x[i]);
+                Sum += static_cast<long double>(d) * d;
+            }
+        } else {
+            for (size_t i = 0; i < n; ++i) {
+                const double d = y[i] - f(p, x[i]);
+                Sum += std::fabs(w[i]) * (static_cast<long double>(d) * d);
+            }
+        }
+    } else {
+        TKvAkima& Inverse = *FInverseInterpolation;
+        for (size_t i = 0; i < n; ++i) {
+            const double Model = f(p, x[i]);
+            const long double Product =
+                std::fabs(static_cast<long double>(x[i] - Inverse.Value(Model)) * (y[i] - Model));
+            Sum += FHasWeights ? std::fabs(w[i]) * Product : Product;
+        }
+    }
+    if (std::isnan(Sum))
+        Fault::InvalidOp();
+    return Fault::Store(Sum);
+}
+
+void TKvSimplexFit::RankVertices()
+{
+    const int32_t Count = static_cast<int32_t>(FVertexChi.size());
+    const double* Chi = FVertexChi.data();
+    FBestIndex = 0;
+    FWorstIndex = 0;
+    for (int32_t i = 0; i < Count; ++i) {
+        if (Chi[i] >= Chi[FWorstIndex])
+            FWorstIndex = i;
+        else if (Chi[i] <= Chi[FBestIndex])
+            FBestIndex = i;
+    }
+    FNextWorstIndex = FBestIndex;
+    for (int32_t i = 0; i < Count; ++i)
+        if (i != FWorstIndex && Chi[i] >= Chi[FNextWorstIndex])
+            FNextWorstIndex = i;
+}
+
+void TKvSimplexFit::MoveVertex(size_t Index, std::span<const double> From, double Factor)
+{
+    const size_t m = FCentroid.size();
+    for (size_t j = 0; j < m; ++j)
+        FTrial[j] = FCentroid[j] + Factor * (From[j] - FCentroid[j]);
+    FVertices[Index] = FTrial;
+    FVertexChi[Index] = DeviationMeasure(FVertices[Index]);
+}
+
+void TKvSimplexFit::FitSimplex(std::span<const double> X, std::span<const double> Y, TKvOptionalValues W,
+                               double Start, double Stop)
+{
+    // 1.
+    IterationsLeft = Iterations;
+    PrepareFitData(X, Y, W, Start, Stop);
+    const size_t m = static_cast<size_t>(std::max(FOrder, 0));
+    if (m == 0)
+        return;
+
+    // 2. The start simplex.
+    for (size_t i = 0; i <= m; ++i) {
+        FVertices[i] = FVariables;
+        if (i < m)
+            FVertices[i][i] *= 2.05;
+    }
+    for (size_t i = 0; i <= m; ++i)
+        FVertexChi[i] = DeviationMeasure(FVertices[i]);
+    RankVertices();
+
+    // 3. The passes.
+    for (;;) {
+        const size_t Worst = static_cast<size_t>(FWorstIndex);
+        // a. Centroid of all vertices except the worst.
+        for (size_t j = 0; j < m; ++j) {
+            long double Sum = 0;
+            for (size_t i = 0; i <= m; ++i)
+                if (i != Worst)
+                    Sum += FVertices[i][j];
+            FCentroid[j] = static_cast<double>(Sum / static_cast<long double>(m));
+        }
+        // b. Reflection (unconditional): R = Centroid + 1 * (Centroid - W).
+        {
+            for (size_t j = 0; j < m; ++j)
+                FTrial[j] = FCentroid[j] + 1.0 * (FCentroid[j] - FVertices[Worst][j]);
+            FVertices[Worst] = FTrial;
+            FVertexChi[Worst] = DeviationMeasure(FVertices[Worst]);
+        }
+        const double ReflectedChi = FVertexChi[Worst];
+        if (ReflectedChi < FVertexChi[static_cast<size_t>(FBestIndex)]) {
+            // c. Expansion: E = Centroid + 2 * (R - Centroid); keep R unless E is better.
+            FSavedVertex = FVertices[Worst];
+            MoveVertex(Worst, FSavedVertex, 2.0);
+            if (!(FVertexChi[Worst] < ReflectedChi)) {
+                FVertices[Worst] = FSavedVertex;
+                FVertexChi[Worst] = ReflectedChi;
+            }
+        } else if (ReflectedChi > FVertexChi[static_cast<size_t>(FNextWorstIndex)]) {
+            // d. Contraction: C = Centroid + 0.5 * (R - Centroid); shrink when
+            // that is still worse than the next-worst vertex.
+            FSavedVertex = FVertices[Worst];
+            MoveVertex(Worst, FSavedVertex, 0.5);
+            if (FVertexChi[Worst] > FVertexChi[static_cast<size_t>(FNextWorstIndex)]) {
+                const size_t Best = static_cast<size_t>(FBestIndex);
+                for (size_t i = 0; i <= m; ++i) {
+                    if (i == Best)
+                        continue;
+                    for (size_t j = 0; j < m; ++j)
+                        FVertices[i][j] = (FVertices[i][j] + FVertices[Best][j]) * 0.5;
+                    FVertexChi[i] = DeviationMeasure(FVertices[i]);
+                }
+            }
+        }
+        // e.
+        RankVertices();
+        ChiSquare = FVertexChi[static_cast<size_t>(FBestIndex)];
+        FVariables = FVertices[static_cast<size_t>(FBestIndex)];
+        if (OnIteration)
+            OnIteration(*this);
+        // f. At most Iterations + 1 passes.
+        --IterationsLeft;
+        if (IterationsLeft < 0 || ChiSquare == 0)
+            break;
+    }
+}
+
+} // namespace kv
