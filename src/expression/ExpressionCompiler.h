@@ -20,6 +20,7 @@
 #include "foundation/KvErrors.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -95,6 +96,9 @@ enum TToken : uint8_t {
 
 inline constexpr int MaxNestingLevel = 20;  // levels 0 to 20
 inline constexpr int MaxLevelPositions = 50; // positions 1 to 50 per level
+
+// Raises EInvalidOp for a NaN, EOverflow for an infinity.
+[[noreturn]] void RaiseNonFiniteValue(double R);
 
 struct TOperationRecord;
 // The procedure of one operation: reads *Arg1 (and *Arg2), writes *Dest.
@@ -205,11 +209,18 @@ public:
         for (; Op != End; ++Op)
             Op->Proc(Op);
     }
-    // Runs the records and returns the value; a division by zero, an
-    // invalid operation or an overflow anywhere in the run raises
-    // EZeroDivide, EInvalidOp or EOverflow (a NaN or infinity never
-    // leaves silently). See ExpressionOperations.h for the mechanism.
-    double Evaluate() const;
+    // Runs the records and returns the value. The operations raise their
+    // faults themselves (EZeroDivide, EInvalidOp, EOverflow, ERangeError;
+    // see ExpressionOperations.h), so no NaN or infinity leaves silently;
+    // a single variable that holds one is raised here.
+    double Evaluate() const
+    {
+        Run();
+        const double R = *FResult;
+        if (!std::isfinite(R)) [[unlikely]]
+            RaiseNonFiniteValue(R);
+        return R;
+    }
 
 private:
     friend class TExpressionBuilder;

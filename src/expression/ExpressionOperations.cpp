@@ -1,7 +1,6 @@
 #include "ExpressionOperations.h"
 
 #include <chrono>
-#include <cfenv>
 #include <cmath>
 #include <cstdint>
 
@@ -35,10 +34,17 @@ int32_t TruncInt32(double X)
 
 void OpNothing(const TOperationRecord*) {}
 void OpNegate(const TOperationRecord* Op) { *Op->Dest = -*Op->Arg1; }
-void OpSum(const TOperationRecord* Op) { *Op->Dest = *Op->Arg1 + *Op->Arg2; }
-void OpDifference(const TOperationRecord* Op) { *Op->Dest = *Op->Arg1 - *Op->Arg2; }
-void OpProduct(const TOperationRecord* Op) { *Op->Dest = *Op->Arg1 * *Op->Arg2; }
-void OpQuotient(const TOperationRecord* Op) { *Op->Dest = *Op->Arg1 / *Op->Arg2; }
+void OpSum(const TOperationRecord* Op) { *Op->Dest = CheckedResult(*Op->Arg1 + *Op->Arg2); }
+void OpDifference(const TOperationRecord* Op) { *Op->Dest = CheckedResult(*Op->Arg1 - *Op->Arg2); }
+void OpProduct(const TOperationRecord* Op) { *Op->Dest = CheckedResult(*Op->Arg1 * *Op->Arg2); }
+void OpQuotient(const TOperationRecord* Op)
+{
+    const double B = *Op->Arg2;
+    const double R = *Op->Arg1 / B;
+    if (!std::isfinite(R)) [[unlikely]]
+        RaiseNonFinite(R, B == 0.0);
+    *Op->Dest = R;
+}
 
 void OpModulo(const TOperationRecord* Op)
 {
@@ -64,17 +70,17 @@ void OpPower(const TOperationRecord* Op) { *Op->Dest = GeneralPower(*Op->Arg1, *
 void OpSquare(const TOperationRecord* Op)
 {
     const double A = *Op->Arg1;
-    *Op->Dest = A * A;
+    *Op->Dest = CheckedResult(A * A);
 }
 void OpCube(const TOperationRecord* Op)
 {
     const double A = *Op->Arg1;
-    *Op->Dest = A * (A * A);
+    *Op->Dest = CheckedResult(A * (A * A));
 }
 void OpFourthPower(const TOperationRecord* Op)
 {
     const double A = *Op->Arg1;
-    *Op->Dest = (A * A) * (A * A);
+    *Op->Dest = CheckedResult((A * A) * (A * A));
 }
 
 // --- the pseudo-random generator (splitmix64) -------------------------------
@@ -83,15 +89,25 @@ uint64_t RandomState = 0x9E3779B97F4A7C15ull;
 
 // --- procedures of the standard functions -----------------------------------
 
-template <double (*F)(double)>
+// The functions' procedures: a result that is not finite is a fault. A
+// function with a pole tells by ZeroDivideAt whether its argument hit it.
+inline bool NoPole(double) { return false; }
+inline bool PoleAtZero(double X) { return X == 0.0; }
+inline bool PoleAtOne(double X) { return X == 1.0 || X == -1.0; }
+
+template <double (*F)(double), bool (*Pole)(double) = NoPole>
 void Proc1(const TOperationRecord* Op)
 {
-    *Op->Dest = F(*Op->Arg1);
+    const double X = *Op->Arg1;
+    const double R = F(X);
+    if (!std::isfinite(R)) [[unlikely]]
+        RaiseNonFinite(R, Pole(X));
+    *Op->Dest = R;
 }
 template <double (*F)(double, double)>
 void Proc2(const TOperationRecord* Op)
 {
-    *Op->Dest = F(*Op->Arg1, *Op->Arg2);
+    *Op->Dest = CheckedResult(F(*Op->Arg1, *Op->Arg2));
 }
 
 double Abs(double X) { return std::fabs(X); }
@@ -101,6 +117,7 @@ double Arctan(double X) { return std::atan(X); }
 double Arctanh(double X) { return std::atanh(X); }
 double Cosh(double X) { return std::cosh(X); }
 double Cotan(double X) { return 1.0 / std::tan(X); }
+bool CotanPole(double X) { return std::tan(X) == 0.0; }
 double Exp(double X) { return std::exp(X); }
 double Int(double X) { return std::trunc(X); }
 double Ln(double X) { return std::log(X); }
@@ -135,9 +152,12 @@ double IntegerPower(double A, int32_t N)
         if (M != 0)
             Base *= Base;
     }
-    if (N < 0)
+    if (N < 0) {
+        if (Result == 0.0L)
+            throw EZeroDivide(ZeroDivideMessage);
         Result = 1.0L / Result;
-    return static_cast<double>(Result);
+    }
+    return CheckedResult(static_cast<double>(Result));
 }
 
 double GeneralPower(double A, double B)
@@ -151,8 +171,10 @@ double GeneralPower(double A, double B)
     // e^(b ln a); for a > 0 (and a = 0) std::pow is the same function,
     // rounded better. A negative base has no logarithm: invalid operation.
     if (A < 0.0)
-        return std::exp(B * std::log(A));
-    return std::pow(A, B);
+        throw EInvalidOp(InvalidOpMessage);
+    if (A == 0.0)
+        throw EZeroDivide(ZeroDivideMessage); // b < 0 here
+    return CheckedResult(std::pow(A, B));
 }
 
 namespace fn {
@@ -197,7 +219,13 @@ double Round(double X)
 
 double DegToRad(double X) { return static_cast<double>(static_cast<long double>(X) * PiExtended / 180.0L); }
 double RadToDeg(double X) { return static_cast<double>(static_cast<long double>(X) * 180.0L / PiExtended); }
-double LogN(double A, double B) { return std::log(B) / std::log(A); }
+double LogN(double A, double B)
+{
+    const double R = std::log(B) / std::log(A);
+    if (!std::isfinite(R)) [[unlikely]]
+        RaiseNonFinite(R, A == 1.0 || B == 0.0);
+    return R;
+}
 double Max(double A, double B) { return A >= B ? A : B; }
 double Min(double A, double B) { return A >= B ? B : A; }
 double IntPower(double A, double B) { return IntegerPower(A, TruncInt32(B)); }
@@ -233,21 +261,21 @@ void AddStandardFunctions(TFunctionList& One, TFunctionList& Two)
     Add(One, "ARCSIN", Proc1<fn::Arcsin>);
     Add(One, "ARCSINH", Proc1<Arcsinh>);
     Add(One, "ARCTAN", Proc1<Arctan>);
-    Add(One, "ARCTANH", Proc1<Arctanh>);
+    Add(One, "ARCTANH", Proc1<Arctanh, PoleAtOne>);
     Add(One, "CEIL", Proc1<fn::Ceil>);
     Add(One, "COS", Proc1<fn::Cos>);
     Add(One, "COSH", Proc1<Cosh>);
-    Add(One, "COTAN", Proc1<Cotan>);
+    Add(One, "COTAN", Proc1<Cotan, CotanPole>);
     Add(One, "DEGTORAD", Proc1<fn::DegToRad>);
     Add(One, "EXP", Proc1<Exp>);
     Add(One, "FLOOR", Proc1<fn::Floor>);
     Add(One, "FRAC", Proc1<fn::Frac>);
     Add(One, "HEAV", Proc1<fn::Heav>);
     Add(One, "INT", Proc1<Int>);
-    Add(One, "LN", Proc1<Ln>);
-    Add(One, "LG", Proc1<Lg>);
-    Add(One, "LOG10", Proc1<Lg>);
-    Add(One, "LOG2", Proc1<Log2>);
+    Add(One, "LN", Proc1<Ln, PoleAtZero>);
+    Add(One, "LG", Proc1<Lg, PoleAtZero>);
+    Add(One, "LOG10", Proc1<Lg, PoleAtZero>);
+    Add(One, "LOG2", Proc1<Log2, PoleAtZero>);
     Add(One, "PH", Proc1<fn::Ph>);
     Add(One, "RADTODEG", Proc1<fn::RadToDeg>);
     SeedRandom();
@@ -271,56 +299,15 @@ void AddStandardFunctions(TFunctionList& One, TFunctionList& Two)
     Add(Two, "ARG", Proc2<fn::Arg>);
 }
 
-// --- fault flags ---------------------------------------------------------------
-
-unsigned RaisedFloatFaults()
+void RaiseNonFinite(double R, bool ZeroDivide)
 {
-#if defined(__x86_64__) && defined(__GNUC__)
-    unsigned Mxcsr;
-    unsigned short Status;
-    __asm__ volatile("stmxcsr %0" : "=m"(Mxcsr)::"memory");
-    __asm__ volatile("fnstsw %0" : "=am"(Status)::"memory");
-    const unsigned Bits = (Mxcsr | Status) & 0x0Du; // IE 0x01, ZE 0x04, OE 0x08
-#else
-    const int Raised = std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW);
-    const unsigned Bits = ((Raised & FE_INVALID) ? 0x01u : 0u) | ((Raised & FE_DIVBYZERO) ? 0x04u : 0u) |
-                          ((Raised & FE_OVERFLOW) ? 0x08u : 0u);
-#endif
-    return ((Bits & 0x04u) ? FfZeroDivide : 0u) | ((Bits & 0x01u) ? FfInvalid : 0u) |
-           ((Bits & 0x08u) ? FfOverflow : 0u);
-}
-
-void ClearFloatFaults() { std::feclearexcept(FE_ALL_EXCEPT); }
-
-void RaiseFloatFault(unsigned Faults)
-{
-    if (Faults & FfZeroDivide)
+    if (ZeroDivide)
         throw EZeroDivide(ZeroDivideMessage);
-    if (Faults & FfOverflow)
-        throw EOverflow(OverflowMessage);
-    throw EInvalidOp(InvalidOpMessage);
+    if (std::isnan(R))
+        throw EInvalidOp(InvalidOpMessage);
+    throw EOverflow(OverflowMessage);
 }
 
-double TCompiledExpression::Evaluate() const
-{
-    Run();
-    if (RaisedFloatFaults() != FfNone) [[unlikely]] {
-        // Perhaps a flag left up by earlier code: clear and run again.
-        ClearFloatFaults();
-        Run();
-        if (const unsigned Faults = RaisedFloatFaults(); Faults != FfNone) {
-            ClearFloatFaults();
-            RaiseFloatFault(Faults);
-        }
-    }
-    const double R = *FResult;
-    if (!std::isfinite(R)) [[unlikely]] {
-        // Only a variable that already held a NaN or an infinity gets here.
-        if (std::isnan(R))
-            throw EInvalidOp(InvalidOpMessage);
-        throw EOverflow(OverflowMessage);
-    }
-    return R;
-}
+void RaiseNonFiniteValue(double R) { RaiseNonFinite(R, false); }
 
 } // namespace kv

@@ -31,7 +31,7 @@ void ColumnValue(const TOperationRecord* Op)
     const TKvRealVector* Vector = Slot->Vector;
     const double R = RoundHalfEven(*Op->Arg1);
     if (Vector != nullptr && R >= 1.0 && R <= static_cast<double>(Vector->Count())) [[likely]] {
-        *Op->Dest = Vector->Data()[static_cast<int32_t>(R) - 1];
+        *Op->Dest = CheckedResult(Vector->Data()[static_cast<int32_t>(R) - 1]);
         return;
     }
     if (Vector == nullptr)
