@@ -4,6 +4,7 @@
 #include "foundation/KvStrings.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace kv {
@@ -74,8 +75,9 @@ bool TKvDataTable::HasLiveFormula() const
 
 void TKvDataTable::EnsureRows(int32_t r)
 {
-    if (r >= FRowLimit - LockedRows - 2)
-        FRowLimit = r + LockedRows + 10;
+    // 64-bit arithmetic: a row near the 32-bit end must not wrap around.
+    if (int64_t{r} >= int64_t{FRowLimit} - LockedRows - 2)
+        FRowLimit = static_cast<int32_t>(std::min<int64_t>(int64_t{r} + LockedRows + 10, INT32_MAX));
 }
 
 bool TKvDataTable::ColumnIsEmpty(int32_t k) const
@@ -96,6 +98,8 @@ void TKvDataTable::ClearColumns()
 
 void StoreValue(TKvRealVector& Vector, int32_t i, double X)
 {
+    if (i < 0 || i >= TKvDataTable::MaxRows)
+        throw ERangeError("Row " + std::to_string(int64_t{i} + 1) + " is beyond the table's last row");
     for (int32_t Gap = Vector.Count(); Gap < i; ++Gap)
         Vector.SetValue(Gap, 0.0);
     Vector.SetValue(i, X);

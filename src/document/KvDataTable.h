@@ -42,6 +42,10 @@ public:
     static constexpr int32_t MaxColumnsLimit = 16384;
     static constexpr int32_t DefaultWidth = 80;
     static constexpr int32_t InitialRowLimit = 20;
+    // The last row a column may reach (2 GB of values). Beyond it a store
+    // raises ERangeError instead of exhausting memory or overflowing the
+    // 32-bit row numbers.
+    static constexpr int32_t MaxRows = 1 << 28;
 
     using TModifiedObserver = std::function<void(bool Modified)>;
     using TMessageHandler = std::function<void(const std::string& Message)>;
@@ -145,7 +149,8 @@ std::string RenameForInsertedColumn(std::string_view Formula, int32_t k, int32_t
 std::string RenameForDeletedColumn(std::string_view Formula, int32_t k, int32_t N);
 
 // Stores X at index i, filling any rows skipped over with 0 so that no
-// stale value of an earlier content reappears.
+// stale value of an earlier content reappears. Raises ERangeError for an
+// index outside 0..MaxRows-1.
 void StoreValue(TKvRealVector& Vector, int32_t i, double X);
 
 // A number typed or imported with the locale's decimal separator (blanks

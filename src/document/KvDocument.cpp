@@ -103,7 +103,6 @@ void TKvDocument::LoadValues(const TKvIniList& Store)
 
 void TKvDocument::SaveToFile(const std::string& FileName)
 {
-    Table.CurrentFile = FileName;
     TKvLargeIniFile Store(FileName);
     Assignment.SaveAssignments(Store);
     if (GraphSections)
@@ -114,6 +113,7 @@ void TKvDocument::SaveToFile(const std::string& FileName)
     // Only a file that is really written clears the mark; a failed save
     // leaves it set, so the user is asked again before data are lost.
     Store.Release();
+    Table.CurrentFile = FileName;
     RecentFiles.Add(FileName);
     Table.ClearModified();
 }

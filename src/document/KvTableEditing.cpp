@@ -99,7 +99,7 @@ int32_t TKvDataTable::PasteText(std::string_view Text, int32_t Column, int32_t R
                 const double X = ExtractFloat(Line);
                 if (Col <= MaxColumns())
                     StoreValue(Data(Col), r, X);
-            } catch (const EConvertError& E) {
+            } catch (const EKvError& E) { // a number that does not convert, or a row past the end
                 if (Col <= MaxColumns())
                     ReportCellError(Col, r + 1, E.what());
             }

@@ -80,8 +80,10 @@ std::vector<TKvRealVector*> TKvDataTable::ColumnVectors()
 void TKvDataTable::EvaluateColumn(int32_t Column, int32_t From, int32_t To)
 {
     TKvTableColumn& C = this->Column(Column);
-    if (From < 1)
+    if (From < 1 || From > MaxRows)
         throw ERangeError("Row " + std::to_string(From) + " does not exist");
+    if (To > MaxRows)
+        throw ERangeError("Row " + std::to_string(To) + " is beyond the table's last row");
     if (!FEngine)
         FEngine = CreateTableFormula();
     const std::vector<TKvRealVector*> Vectors = ColumnVectors();

@@ -212,11 +212,13 @@ TEST_F(DataFileTest, FailedSaveKeepsTheModifiedMarkAndTheOldFile)
 {
     MakeMinimal(Doc);
     Doc.Table.MarkModified();
+    Doc.Table.CurrentFile = "before.plt";
     // a file system that takes no new files, and a folder in place of the file
     for (const std::string& Target : {std::string("/proc/kurvex-document-test.plt"), Folder.Path().string()}) {
         EXPECT_THROW(Doc.SaveToFile(Target), kv::EFileError) << Target;
         EXPECT_TRUE(Doc.Table.Modified());
         EXPECT_EQ(Doc.RecentFiles.Count(), 0);
+        EXPECT_EQ(Doc.Table.CurrentFile, "before.plt");
     }
     EXPECT_TRUE(std::filesystem::is_directory(Folder.Path()));
 }

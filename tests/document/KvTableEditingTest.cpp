@@ -257,6 +257,18 @@ TEST_F(TableEditingTest, EnsureRowsOnlyGrows)
     EXPECT_EQ(Table.RowLimit(), 28);
 }
 
+TEST_F(TableEditingTest, RowsPastTheLastRowAreRefused)
+{
+    EXPECT_THROW(kv::StoreValue(Table.Data(1), kv::TKvDataTable::MaxRows, 1), kv::ERangeError);
+    EXPECT_THROW(Table.EndCellEdit(1, INT32_MAX, "1"), kv::ERangeError);
+    EXPECT_EQ(Table.Data(1).Count(), 0);
+    Table.Column(2).Formula = "1";
+    EXPECT_THROW(Table.EvaluateColumn(2, 1, INT32_MAX), kv::ERangeError);
+    EXPECT_EQ(Table.Data(2).Count(), 0);
+    Table.EnsureRows(INT32_MAX - 3); // the grid's limit does not wrap around
+    EXPECT_EQ(Table.RowLimit(), INT32_MAX);
+}
+
 TEST_F(TableEditingTest, ModifiedObserversHearEachChangeOnce)
 {
     std::vector<bool> Seen;
