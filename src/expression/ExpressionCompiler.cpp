@@ -387,6 +387,8 @@ int TTermMatcher::QueryAny(int i, int j, uint16_t Mask)
     const uint32_t M = GetMemo(i, j);
     if ((M >> 16) & Mask)
         return 1;
+    if ((M & Mask) == Mask)
+        return 0; // every form of the set is known to fail
     for (int F : CheckOrder) {
         if (!(Mask & Bit(F)) || (M & (1u << F)))
             continue;
@@ -408,15 +410,14 @@ int TTermMatcher::Step(TFrame& F)
         for (int k = std::max(F.State, 1);; ++k) {
             const int a = i + k - 1;
             const int b = j - k + 1;
-            if (b - a < 2 || FText[static_cast<size_t>(a)] != '(' || FText[static_cast<size_t>(b - 1)] != ')')
-                return 0;
-            const int R = QueryAny(a + 1, b - 1, TwelveForms);
-            if (R < 0) {
+            if (b - a < 2 || FText[static_cast<size_t>(a)] != '(' || FText[static_cast<size_t>(b - 1)] != ')') {
                 F.State = k;
-                return -1;
+                return 0;
             }
-            if (R > 0)
-                return 1;
+            F.State = k;
+            const int R = QueryAny(a + 1, b - 1, TwelveForms);
+            if (R != 0)
+                return R;
         }
     case FmNegate:
         return QueryAny(i + 1, j, NegateRest);
@@ -485,6 +486,12 @@ void TTermMatcher::Run()
             continue;
         }
         SetMemo(F.I, F.J, F.Form, R > 0);
+        if (F.Form == FmBracket)
+            // The shells inside lead to the same core through the same
+            // layers: they are bracketed terms exactly when this one is.
+            // Recording them keeps stripping many layers linear.
+            for (int m = 1; m < F.State; ++m)
+                SetMemo(F.I + m, F.J - m, FmBracket, R > 0);
         FStack.pop_back();
     }
 }
