@@ -148,22 +148,29 @@ double TKvSimplexFit::DeviationMeasure(std::span<const double> p)
     return Fault::Store(Sum);
 }
 
+TKvVertexRanks RankVertices(std::span<const double> Chi)
+{
+    TKvVertexRanks R;
+    const int32_t Count = static_cast<int32_t>(Chi.size());
+    for (int32_t i = 0; i < Count; ++i) {
+        if (Chi[i] >= Chi[R.Worst])
+            R.Worst = i;
+        else if (Chi[i] <= Chi[R.Best])
+            R.Best = i;
+    }
+    R.NextWorst = R.Best;
+    for (int32_t i = 0; i < Count; ++i)
+        if (i != R.Worst && Chi[i] >= Chi[R.NextWorst])
+            R.NextWorst = i;
+    return R;
+}
+
 void TKvSimplexFit::RankVertices()
 {
-    const int32_t Count = static_cast<int32_t>(FVertexChi.size());
-    const double* Chi = FVertexChi.data();
-    FBestIndex = 0;
-    FWorstIndex = 0;
-    for (int32_t i = 0; i < Count; ++i) {
-        if (Chi[i] >= Chi[FWorstIndex])
-            FWorstIndex = i;
-        else if (Chi[i] <= Chi[FBestIndex])
-            FBestIndex = i;
-    }
-    FNextWorstIndex = FBestIndex;
-    for (int32_t i = 0; i < Count; ++i)
-        if (i != FWorstIndex && Chi[i] >= Chi[FNextWorstIndex])
-            FNextWorstIndex = i;
+    const TKvVertexRanks R = kv::RankVertices(FVertexChi);
+    FBestIndex = R.Best;
+    FWorstIndex = R.Worst;
+    FNextWorstIndex = R.NextWorst;
 }
 
 void TKvSimplexFit::MoveVertex(size_t Index, std::span<const double> From, double Factor)

@@ -26,6 +26,18 @@ using TKvFittingFkt = std::function<double(std::span<const double> Values, doubl
 inline constexpr const char* NoFittingFunctionText = "Fitted Line: no FittingFunction defined";
 inline constexpr const char* ReciprocalIndefiniteText = "Reciprocal indefinite!";
 
+// The best, worst and next-worst of the vertex measures Chi: a measure at
+// least the worst so far becomes the worst, else one at most the best so far
+// the best; the next-worst is the largest other than the worst, the later
+// vertex winning among equal measures.
+struct TKvVertexRanks {
+    int32_t Best = 0;
+    int32_t Worst = 0;
+    int32_t NextWorst = 0;
+    friend bool operator==(const TKvVertexRanks&, const TKvVertexRanks&) = default;
+};
+TKvVertexRanks RankVertices(std::span<const double> Chi);
+
 class TKvSimplexFit {
 public:
     using TIterationEvent = std::function<void(TKvSimplexFit& Sender)>;
