@@ -262,7 +262,12 @@ void TKvCellGrid::PaintCell(QPainter& Painter, int Row, int Col, const QRect& Re
     Text.truncate(MaxCellText);
     Painter.setFont(A.Font);
     Painter.setPen(Highlight ? palette().highlightedText().color() : A.Foreground);
-    Painter.drawText(Rect.adjusted(3, 0, -4, 0), static_cast<int>(A.Alignment), Text);
+    // A number wider than its cell shows its leading digits, not its tail.
+    const QRect TextRect = Rect.adjusted(3, 0, -4, 0);
+    int Alignment = static_cast<int>(A.Alignment);
+    if ((Alignment & Qt::AlignRight) && QFontMetrics(A.Font).horizontalAdvance(Text) > TextRect.width())
+        Alignment = (Alignment & ~Qt::AlignHorizontal_Mask) | Qt::AlignLeft;
+    Painter.drawText(TextRect, Alignment, Text);
     if (Active && hasFocus()) {
         Painter.setPen(QPen(palette().highlightedText().color(), 1, Qt::DotLine));
         Painter.drawRect(Rect.adjusted(1, 1, -2, -2));

@@ -1,0 +1,69 @@
+#pragma once
+// The formula editor: picks a target column, takes a formula over the
+// table's columns and either keeps it live with the column or writes its
+// values once into a range of rows.
+
+#include "document/KvColumnFormula.h"
+
+#include <QDialog>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+class QLineEdit;
+class QListWidget;
+class QRadioButton;
+class QLabel;
+
+namespace kv {
+
+class TKvDataTable;
+
+class TEditFormulaForm : public QDialog {
+    Q_OBJECT
+
+public:
+    TEditFormulaForm(const std::string& SettingsFile, QWidget* Parent = nullptr);
+    ~TEditFormulaForm() override;
+
+    // Fills the dialog for the active column; SelectedRows (1-based, in
+    // any order) when the grid has a selected range over that column.
+    void Prepare(const TKvDataTable& Table, int ActiveColumn, std::optional<std::pair<int, int>> SelectedRows);
+    // Writes the dialog's choice into the table.
+    void Apply(TKvDataTable& Table);
+    // Evaluates the formula field once at the From row; reports an error
+    // through OnError and returns false.
+    bool CheckFormula();
+
+    std::function<void(const QString& Message)> OnError;
+
+    QListWidget* TargetList() const { return FTargets; }
+    QLineEdit* FormulaField() const { return FFormula; }
+    QRadioButton* LiveButton() const { return FLive; }
+    QRadioButton* CopyButton() const { return FCopy; }
+    QLineEdit* FromField() const { return FFrom; }
+    QLineEdit* ToField() const { return FTo; }
+    int TargetColumn() const;
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    void ModeChanged();
+    int Row(const QLineEdit* Field) const;
+
+    std::unique_ptr<TKvColumnFormula> FParser;
+    const TKvDataTable* FTable = nullptr;
+    QListWidget* FTargets = nullptr;
+    QLineEdit* FFormula = nullptr;
+    QRadioButton* FLive = nullptr;
+    QRadioButton* FCopy = nullptr;
+    QLineEdit* FFrom = nullptr;
+    QLineEdit* FTo = nullptr;
+    QLabel* FFromLabel = nullptr;
+    QLabel* FToLabel = nullptr;
+};
+
+} // namespace kv

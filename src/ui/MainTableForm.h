@@ -1,0 +1,170 @@
+#pragma once
+// The data table window: the main window of the program. It shows the
+// document's table in the cell grid and runs the table commands (editing,
+// clipboard, columns, formulas, files, import and export) on the document
+// model; the model does the work, the window asks the questions.
+
+#include "document/KvDocument.h"
+#include "document/KvUserSettings.h"
+
+#include <QMainWindow>
+#include <QMessageBox>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <optional>
+
+class QActionGroup;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QToolBar;
+
+namespace kv {
+
+class TKvCellGrid;
+class TEditFormulaForm;
+
+class TMainTableForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // What the window asks of the desktop; tests replace these.
+    struct TServices {
+        std::function<QMessageBox::StandardButton(const QString& Text, QMessageBox::StandardButtons Buttons)> Ask;
+        std::function<void(const QString& Text)> ShowError;
+        std::function<void(const QString& Text)> ShowInfo;
+        // Returns the chosen file, or empty; SelectedFilter in and out.
+        std::function<QString(const QString& Title, const QString& Start, const QString& Filter,
+                              QString& SelectedFilter)>
+            OpenFileName;
+        std::function<QString(const QString& Title, const QString& Start, const QString& Filter,
+                              QString& SelectedFilter)>
+            SaveFileName;
+        std::function<void()> Beep;
+    };
+
+    static constexpr const char* DataFileFilter = "Lumetra Plot - data (*.plt)";
+
+    TMainTableForm(TKvDocument& Document, const TKvPaths& Paths, QWidget* Parent = nullptr);
+    ~TMainTableForm() override;
+
+    TServices Services;
+
+    TKvDocument& Document() { return FDocument; }
+    TKvCellGrid* Grid() const { return FGrid; }
+    QLabel* StatusPanel(int i) const { return FPanels[static_cast<size_t>(i)]; }
+    QAction* Action(const QString& Name) const;
+    const TKvTableSettings& Settings() const { return FSettings; }
+    TEditFormulaForm* FormulaEditor() const { return FFormulaEditor; }
+    QLineEdit* CaptionEditor() const { return FCaptionEditor; }
+    bool InsertMode() const { return FInsertMode; }
+
+    // Data files and text tables.
+    bool LoadFromFile(const QString& FileName);
+    bool SaveToFile(const QString& FileName);
+    bool ImportTable(const QString& FileName, char Separator);
+    bool ExportTable(const QString& FileName, char Separator);
+
+    // The command line, handled at the first activation of the window.
+    void SetCommandLine(const QStringList& Arguments) { FCommandLine = Arguments; }
+    void HandleCommandLine();
+    // Saves the settings file now (the destructor does it too, once).
+    void SaveSettings();
+
+    // The grid shows what the model holds; call after changes from outside.
+    void RefreshGrid();
+    void UpdateActions();
+    // The cursor and hint the grid shows at a viewport position.
+    QString HintAt(const QPoint& Position) const;
+    Qt::CursorShape CursorShapeAt(const QPoint& Position) const;
+
+public slots:
+    void EditCut();
+    void EditCopy();
+    void EditPaste();
+    void EditDelete();
+    void InsertCell();
+    void InsertRow();
+    void InsertColumn();
+    void DeleteColumn();
+    void SelectColumn();
+    void SelectRow();
+    void ToFirstDataCol();
+    void ToLastDataCol();
+    void ToLastDataRow();
+    void ToFirstRow();
+    void DoGoTo();
+    bool ClearAll();
+    void Import();
+    void Export();
+    void Open();
+    void Save();
+    void EditFormula();
+    void ShowAbout();
+    void ShowHelpContents();
+    void ShowHelpSearch();
+    void SetIconStyle(int Style);
+
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void CreateGrid();
+    void ConnectModel();
+    QAction* AddAction(const QString& Name, const QString& Caption, const QString& Hint, const QKeySequence& Key,
+                       void (TMainTableForm::*Slot)());
+    void UpdateRecentFilesMenu();
+    void OpenRecent(const QString& FileName);
+    bool AskOverwrite();
+    QMessageBox::StandardButton Ask(const QString& Text, QMessageBox::StandardButtons Buttons);
+    void ShowError(const QString& Text);
+    void Beep();
+
+    // Grid rows and columns against the model.
+    int LockedRows() const;
+    int DataRow(int GridRow) const { return GridRow - LockedRows(); }
+    int ActiveColumn() const;
+    int ActiveDataRow() const;
+    std::vector<TKvCellRange> SelectedRanges() const;
+    QString CellText(int Row, int Col) const;
+    void CellAttributes(int Row, int Col, struct TKvCellAttributes& A) const;
+    bool DrawLockedCell(QPainter& Painter, const QRect& Rect, int Row, int Col) const;
+    void CellEdited(int Row, int Col, const QString& Text);
+    void LockedCellClicked(int Row, int Col);
+    void EditCaption(int Col);
+    void CaptionEdited();
+    void ApplyMessage(const std::string& Message);
+    // The focused plain text field, when the clipboard commands are its own.
+    QLineEdit* FocusedTextField() const;
+    void RunFile(const std::function<void()>& Operation);
+
+    TKvDocument& FDocument;
+    TKvPaths FPaths;
+    TKvTableSettings FSettings;
+    TKvCellGrid* FGrid = nullptr;
+    QLineEdit* FCaptionEditor = nullptr;
+    int FCaptionColumn = 0;
+    std::array<QLabel*, 3> FPanels{};
+    std::map<QString, QAction*> FActions;
+    QMenu* FFileMenu = nullptr;
+    QAction* FRecentSeparator = nullptr;
+    std::vector<QAction*> FRecentActions;
+    QActionGroup* FIconStyles = nullptr;
+    QToolBar* FToolBar = nullptr;
+    TEditFormulaForm* FFormulaEditor = nullptr;
+    QStringList FCommandLine;
+    bool FActivated = false;
+    bool FSettingsSaved = false;
+    bool FInsertMode = true;
+    int FGoToRow = 1;
+};
+
+} // namespace kv
