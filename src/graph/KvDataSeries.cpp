@@ -1,0 +1,688 @@
+#include "KvDataSeries.h"
+
+#include "KvAxis.h"
+#include "KvAxisNumbers.h"
+#include "KvGraph2D.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace kv {
+
+namespace {
+
+TKvLiveVector* AsLive(TKvRealVector* V) { return dynamic_cast<TKvLiveVector*>(V); }
+
+void Listen(TKvRealVector* V, const TKvValueIChangedEvent& E)
+{
+    if (auto* L = AsLive(V))
+        L->Listeners().Add(E);
+}
+
+void Unlisten(TKvRealVector* V, const TKvValueIChangedEvent& E)
+{
+    if (auto* L = AsLive(V))
+        L->Listeners().Remove(E);
+}
+
+std::string ChildSection(std::string_view Section, size_t n)
+{
+    return std::string(Section) + ".Child(" + std::to_string(n) + ")";
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- TKvSeries
+
+TKvSeries::TKvSeries(TKv2DGraph* AGraph) : FGraph(AGraph)
+{
+    LineStyle.OnChange = [this] { Repaint(); };
+    Results.WriteString("Datapoints", "Caption", "");
+}
+
+TKvSeries::~TKvSeries()
+{
+    Unlisten(FXData, XListener());
+    Unlisten(FYData, YListener());
+    Unlisten(FWeight, TKvValueIChangedEvent::Bind<&TKvSeries::WeightChanged>(this));
+    FXRange.OnChange = nullptr;
+    FYRange.OnChange = nullptr;
+    if (FXAxis) {
+        FXAxis->Ranges().Remove(&FXRange);
+        FXAxis->ResetZoom();
+    }
+    if (FYAxis) {
+        FYAxis->Ranges().Remove(&FYRange);
+        FYAxis->ResetZoom();
+    }
+    while (!Children.empty())
+        Children.pop_back();
+}
+
+void TKvSeries::Repaint()
+{
+    if (FGraph)
+        FGraph->Repaint();
+}
+
+void TKvSeries::MarkChanged()
+{
+    PointsDirty = true;
+    Repaint();
+}
+
+void TKvSeries::AxisDestroyed(TKvAxis* A)
+{
+    if (FXAxis == A) {
+        FXRange.OnChange = nullptr;
+        FXAxis = nullptr;
+    }
+    if (FYAxis == A) {
+        FYRange.OnChange = nullptr;
+        FYAxis = nullptr;
+    }
+    for (auto& C : Children)
+        C->AxisDestroyed(A);
+}
+
+void TKvSeries::SetXAxis(TKvAxis* A)
+{
+    if (A == FXAxis)
+        return;
+    if (FXAxis)
+        FXAxis->Ranges().Remove(&FXRange);
+    FXAxis = A;
+    FXRange.OnChange = nullptr;
+    if (A == nullptr)
+        return;
+    if (TKv2DGraph* G = A->Graph()) {
+        FWorld = &G->World();
+        for (auto& L : G->Legends())
+            if (L->AssignedGraph() == G)
+                L->RequestRebuild();
+        G->RequestLayout();
+    }
+    if (AsLive(FXData) || FXData) {
+        FXRange.OnChange = [A](TRange&) { A->RangeChanged(); };
+        A->Ranges().Add(&FXRange);
+    }
+}
+
+void TKvSeries::SetYAxis(TKvAxis* A)
+{
+    if (A == FYAxis)
+        return;
+    if (FYAxis)
+        FYAxis->Ranges().Remove(&FYRange);
+    FYAxis = A;
+    FYRange.OnChange = nullptr;
+    if (A == nullptr)
+        return;
+    if (A->Graph())
+        A->Graph()->RequestLayout();
+    if (FYData) {
+        FYRange.OnChange = [A](TRange&) { A->RangeChanged(); };
+        A->Ranges().Add(&FYRange);
+    }
+}
+
+void TKvSeries::SetData(bool IsX, TKvRealVector* V)
+{
+    TKvRealVector*& Field = IsX ? FXData : FYData;
+    TKvAxis* Axis = IsX ? FXAxis : FYAxis;
+    TRange& Range = IsX ? FXRange : FYRange;
+    const TKvValueIChangedEvent Listener = IsX ? XListener() : YListener();
+    if (Field != V)
+        Unlisten(Field, Listener);
+    if (Field == V)
+        return;
+    if (Axis)
+        Axis->Ranges().Remove(&Range);
+    Field = V;
+    // Plain vectors plot too (calculated curves, files without a table);
+    // only live vectors report their changes.
+    if (V && Axis) {
+        Range.OnChange = [Axis](TRange&) { Axis->RangeChanged(); };
+        Listen(V, Listener);
+        Axis->Ranges().Add(&Range);
+    }
+    // Values already in the vector must reach the ranges and axes.
+    RangesDirty = true;
+    MarkChanged();
+    if (FGraph)
+        FGraph->RequestLayout();
+}
+
+void TKvSeries::SetXData(TKvRealVector* V) { SetData(true, V); }
+void TKvSeries::SetYData(TKvRealVector* V) { SetData(false, V); }
+
+void TKvSeries::SetWeight(TKvRealVector* V)
+{
+    const auto E = TKvValueIChangedEvent::Bind<&TKvSeries::WeightChanged>(this);
+    Unlisten(FWeight, E);
+    FWeight = V;
+    Listen(V, E);
+}
+
+// ---- captions
+
+void TKvSeries::SetCaption(const QString& S)
+{
+    FCaption = S;
+    if (FDoUserCaption)
+        FAutoCaption = S;
+    else
+        FUserCaption = S;
+    Results.WriteString("Datapoints", "Caption", FCaption.toStdString());
+    Repaint();
+}
+
+void TKvSeries::SetAutoCaption(const QString& S)
+{
+    FAutoCaption = S;
+    if (!FDoUserCaption)
+        FCaption = S;
+    Results.WriteString("Datapoints", "Caption", FCaption.toStdString());
+    Repaint();
+}
+
+void TKvSeries::SetUserCaption(const QString& S)
+{
+    if (S == FUserCaption)
+        return;
+    FUserCaption = S;
+    if (FDoUserCaption)
+        FCaption = S;
+    Results.WriteString("Datapoints", "Caption", FCaption.toStdString());
+    Repaint();
+}
+
+void TKvSeries::SetDoUserCaption(bool B)
+{
+    if (B == FDoUserCaption)
+        return;
+    FDoUserCaption = B;
+    if (B)
+        FCaption = FUserCaption;
+    Results.WriteString("Datapoints", "Caption", FCaption.toStdString());
+    Repaint();
+}
+
+// ---- ranges and points
+
+void TKvSeries::RecountPoints()
+{
+    FPointCount = (FXData && FYData) ? std::min(FXData->Count(), FYData->Count()) : 0;
+    FPoints.SetCount(FPointCount);
+}
+
+void TKvSeries::ComputeXRange()
+{
+    double Min = KvMissing, Max = -KvMissing;
+    FXMinIndex = FXMaxIndex = -1;
+    const int32_t n = FXData ? std::min(FPointCount, FXData->Count()) : 0;
+    for (int32_t i = 0; i < n; ++i) {
+        const double V = (*FXData)[i];
+        if (std::isnan(V))
+            continue; // a NaN would poison the range and every axis reading it
+        if (V < Min)
+            Min = V, FXMinIndex = i;
+        if (V > Max)
+            Max = V, FXMaxIndex = i;
+    }
+    FXRange.SetRange(Min, Max);
+    MarkChanged();
+}
+
+void TKvSeries::ComputeYRange()
+{
+    double Min = KvMissing, Max = -KvMissing;
+    FYMinIndex = FYMaxIndex = -1;
+    const int32_t n = FYData ? std::min(FPointCount, FYData->Count()) : 0;
+    for (int32_t i = 0; i < n; ++i) {
+        const double V = (*FYData)[i];
+        if (std::isnan(V))
+            continue;
+        if (V < Min)
+            Min = V, FYMinIndex = i;
+        if (V > Max)
+            Max = V, FYMaxIndex = i;
+    }
+    FYRange.SetRange(Min, Max);
+    MarkChanged();
+}
+
+void TKvSeries::IncludeRangeValue(bool IsX, int32_t i, double V)
+{
+    TRange& R = IsX ? FXRange : FYRange;
+    const int Moved = R.Include(V);
+    if (Moved & 1)
+        (IsX ? FXMinIndex : FYMinIndex) = i;
+    if (Moved & 2)
+        (IsX ? FXMaxIndex : FYMaxIndex) = i;
+    if (Moved)
+        MarkChanged();
+}
+
+void TKvSeries::UpdateXRange(int32_t i, double X)
+{
+    if (i == FXMinIndex || i == FXMaxIndex)
+        ComputeXRange();
+    else
+        IncludeRangeValue(true, i, X);
+}
+
+void TKvSeries::UpdateYRange(int32_t i, double Y)
+{
+    if (i == FYMinIndex || i == FYMaxIndex)
+        ComputeYRange();
+    else
+        IncludeRangeValue(false, i, Y);
+}
+
+void TKvSeries::UpdatePoint(int32_t i)
+{
+    if (i < 0 || i >= FPointCount)
+        return;
+    *FPoints.PointPtr(i) = {FXAxis->RealToIntPosition((*FXData)[i]), FYAxis->RealToIntPosition((*FYData)[i])};
+}
+
+void TKvSeries::Recompute()
+{
+    if (!FXData || !FYData || !FXAxis || !FYAxis)
+        return;
+    RecountPoints();
+    if (RangesDirty) {
+        ComputeXRange();
+        ComputeYRange();
+        MarkChanged();
+        RangesDirty = false;
+        if ((!Children.empty() || IsCalculated()) && FGraph)
+            FGraph->RequestLayout();
+        return;
+    }
+    for (auto& C : Children)
+        C->MarkChanged();
+    for (int32_t i = 0; i < FPointCount; ++i)
+        UpdatePoint(i);
+    PointsDirty = false;
+}
+
+void TKvSeries::ValueChanged(bool IsX, int32_t i, bool WasDeleted)
+{
+    ChildrenDirty = true;
+    const int32_t OldCount = FPointCount;
+    RecountPoints();
+    const bool Ready = FXData && FYData && FXAxis && FYAxis;
+    if (!WasDeleted && FPointCount > OldCount && Ready) {
+        for (int32_t k = OldCount; k < FPointCount; ++k) {
+            if (IsX)
+                UpdateYRange(k, (*FYData)[k]);
+            else
+                UpdateXRange(k, (*FXData)[k]);
+        }
+        for (int32_t k = OldCount; k < FPointCount - 1; ++k) {
+            if (IsX)
+                UpdateXRange(k, (*FXData)[k]);
+            else
+                UpdateYRange(k, (*FYData)[k]);
+            UpdatePoint(k);
+        }
+    }
+    if (WasDeleted) {
+        // A deletion moves every later point: rescan all at the next paint.
+        RangesDirty = ChildrenDirty = PointsDirty = true;
+        Repaint();
+        return;
+    }
+    if (i >= 0 && i < FPointCount && Ready) {
+        if (IsX)
+            UpdateXRange(i, (*FXData)[i]);
+        else
+            UpdateYRange(i, (*FYData)[i]);
+        UpdatePoint(i);
+        Repaint();
+    }
+}
+
+void TKvSeries::XValueChanged(double, int32_t i, bool WasDeleted) { ValueChanged(true, i, WasDeleted); }
+void TKvSeries::YValueChanged(double, int32_t i, bool WasDeleted) { ValueChanged(false, i, WasDeleted); }
+
+void TKvSeries::WeightChanged(double, int32_t, bool)
+{
+    ChildrenDirty = true;
+    Repaint();
+}
+
+// ---- painting
+
+void TKvSeries::DrawPolylines(QPainter& Canvas, const TKvPoint* P, int32_t Count)
+{
+    // Consecutive pieces share one point so the line has no gaps.
+    QPoint Buffer[MaxPolylinePoints];
+    for (int32_t First = 0; First < Count - 1; First += MaxPolylinePoints - 1) {
+        const int32_t n = std::min(MaxPolylinePoints, Count - First);
+        for (int32_t k = 0; k < n; ++k)
+            Buffer[k] = QPoint(P[First + k].X, P[First + k].Y);
+        Canvas.drawPolyline(Buffer, n);
+        LastPolylines.emplace_back(First, n);
+    }
+}
+
+void TKvSeries::DrawDecimated(QPainter& Canvas)
+{
+    // Points that fall into one pixel column form a run; a run only needs
+    // its first point, its lowest and highest point (in the order they
+    // occur) and its last point to cover the same pixels.
+    std::vector<TKvPoint> Out;
+    Out.reserve(static_cast<size_t>(4 * (FWorld ? FWorld->PlotRect.Width() + 2 : 1024)));
+    const TKvPoint* P = FPoints.PointPtr(0);
+    int32_t RunStart = 0;
+    while (RunStart < FPointCount) {
+        const int32_t X = P[RunStart].X;
+        int32_t MinK = RunStart, MaxK = RunStart, End = RunStart + 1;
+        while (End < FPointCount && P[End].X == X) {
+            if (P[End].Y < P[MinK].Y)
+                MinK = End;
+            if (P[End].Y > P[MaxK].Y)
+                MaxK = End;
+            ++End;
+        }
+        const int32_t Last = End - 1;
+        Out.push_back(P[RunStart]);
+        const int32_t A = std::min(MinK, MaxK), B = std::max(MinK, MaxK);
+        if (A != RunStart && A != Last)
+            Out.push_back(P[A]);
+        if (B != A && B != RunStart && B != Last)
+            Out.push_back(P[B]);
+        if (Last != RunStart)
+            Out.push_back(P[Last]);
+        RunStart = End;
+    }
+    DrawPolylines(Canvas, Out.data(), static_cast<int32_t>(Out.size()));
+}
+
+void TKvSeries::DrawLine(QPainter& Canvas)
+{
+    if (PointsDirty)
+        Recompute();
+    if (ChildrenDirty) {
+        for (auto& C : Children)
+            if (C->IsCalculated())
+                C->Recalculate();
+        ChildrenDirty = false;
+    }
+    LastPolylines.clear();
+    if (DrawingSuspended || !LineStyle.Visible() || FPointCount < 2)
+        return;
+    Canvas.setPen(MakePen(LineStyle.Color(), LineStyle.Width(), LineStyle.Style()));
+    Canvas.setBrush(Qt::NoBrush);
+    const int32_t Columns = FWorld ? std::max(1, FWorld->PlotRect.Width()) : 1024;
+    if (Decimate && FPointCount > 8 * Columns)
+        DrawDecimated(Canvas);
+    else
+        DrawPolylines(Canvas, FPoints.PointPtr(0), FPointCount);
+}
+
+int32_t TKvSeries::FindPoint(int32_t X, int32_t Y, int32_t Tolerance) const
+{
+    const int32_t L = FWorld ? FWorld->PlotRect.Left : 0, T = FWorld ? FWorld->PlotRect.Top : 0;
+    for (int32_t i = std::min(FPointCount, FPoints.Count()) - 1; i >= 0; --i) {
+        const TKvPoint& P = *FPoints.PointPtr(i);
+        if (std::abs(P.X + L - X) <= Tolerance && std::abs(P.Y + T - Y) <= Tolerance)
+            return i;
+    }
+    return -1;
+}
+
+int32_t TKvSeries::XToPixel(double X) const
+{
+    if (!FXAxis)
+        throw EConvertError("The series has no X axis");
+    return FXAxis->RealToIntPosition(X) + (FWorld ? FWorld->PlotRect.Left : 0);
+}
+
+double TKvSeries::PixelToX(int32_t Px) const
+{
+    if (!FXAxis)
+        throw EConvertError("The series has no X axis");
+    return FXAxis->IntToRealPosition(Px - (FWorld ? FWorld->PlotRect.Left : 0));
+}
+
+double TKvSeries::PixelToY(int32_t Py) const
+{
+    if (!FYAxis)
+        throw EConvertError("The series has no Y axis");
+    return FYAxis->IntToRealPosition(Py - (FWorld ? FWorld->PlotRect.Top : 0));
+}
+
+// ---- persistence
+
+void TKvSeries::SaveToIni(TKvIniList& Ini, std::string_view Section) const
+{
+    Ini.WriteBool(Section, "DoUserCaption", FDoUserCaption);
+    Ini.WriteString(Section, "UserCaption", FUserCaption.toStdString());
+    Ini.WriteBool(Section, "IncludeInLegend", IncludeInLegend);
+    LineStyle.SaveToIni(Ini, Section, "Line");
+    Ini.WriteInteger(Section, "ChildCount", static_cast<int32_t>(Children.size()));
+    for (size_t n = 0; n < Children.size(); ++n)
+        Children[n]->SaveToIni(Ini, ChildSection(Section, n + 1));
+}
+
+void TKvSeries::LoadFromIni(const TKvIniList& Ini, std::string_view Section)
+{
+    SetDoUserCaption(Ini.ReadBool(Section, "DoUserCaption", FDoUserCaption));
+    SetUserCaption(QString::fromStdString(Ini.ReadString(Section, "UserCaption", FUserCaption.toStdString())));
+    if (FDoUserCaption) {
+        FCaption = FUserCaption;
+        Results.WriteString("Datapoints", "Caption", FCaption.toStdString());
+    }
+    IncludeInLegend = Ini.ReadBool(Section, "IncludeInLegend", true);
+    LineStyle.LoadFromIni(Ini, Section, "Line");
+    const int32_t Count = Ini.ReadInteger(Section, "ChildCount", 0);
+    if (Count > 0)
+        for (size_t k = 0; k < Children.size(); ++k)
+            Children[k]->LoadFromIni(Ini, ChildSection(Section, k % static_cast<size_t>(Count) + 1));
+}
+
+// ---------------------------------------------------------------- TKvLineSeries
+
+TKvLineSeries::TKvLineSeries(TKv2DGraph* AGraph) : TKvSeries(AGraph)
+{
+    if (AGraph) {
+        SetXAxis(AGraph->PrimaryXAxis());
+        SetYAxis(AGraph->PrimaryYAxis());
+        FWorld = &AGraph->World();
+    }
+}
+
+// ---------------------------------------------------------------- TKvDataSeries
+
+TKvDataSeries::TKvDataSeries(TKv2DGraph* AGraph) : TKvLineSeries(AGraph)
+{
+    PointStyle.OnChange = [this] { Repaint(); };
+}
+
+void TKvDataSeries::SaveToIni(TKvIniList& Ini, std::string_view Section) const
+{
+    TKvLineSeries::SaveToIni(Ini, Section);
+    Ini.WriteBool(Section, "Point.Visible", PointStyle.Visible());
+    Ini.WriteInteger(Section, "Point.Color", PointStyle.Color());
+    Ini.WriteInteger(Section, "Point.Size", PointStyle.Size());
+    Ini.WriteInteger(Section, "Point.With", PointStyle.Width());
+    Ini.WriteInteger(Section, "Point.Style", static_cast<int32_t>(PointStyle.Style()));
+}
+
+void TKvDataSeries::LoadFromIni(const TKvIniList& Ini, std::string_view Section)
+{
+    TKvLineSeries::LoadFromIni(Ini, Section);
+    PointStyle.SetVisible(Ini.ReadBool(Section, "Point.Visible", PointStyle.Visible()));
+    PointStyle.SetColor(Ini.ReadInteger(Section, "Point.Color", PointStyle.Color()));
+    PointStyle.SetSize(Ini.ReadInteger(Section, "Point.Size", PointStyle.Size()));
+    PointStyle.SetWidth(Ini.ReadInteger(Section, "Point.With", PointStyle.Width()));
+    const int32_t Style = Ini.ReadInteger(Section, "Point.Style", static_cast<int32_t>(PointStyle.Style()));
+    if (Style >= 0 && Style < PointSymbolCount)
+        PointStyle.SetStyle(static_cast<TKvPointSymbol>(Style));
+}
+
+void TKvDataSeries::DrawPoints(QPainter& Canvas)
+{
+    if (DrawingSuspended || !PointStyle.Visible())
+        return;
+    if (PointsDirty)
+        Recompute();
+    const bool Clipped = Canvas.hasClipping();
+    const QRegion Clip = Canvas.clipRegion();
+    // Symbols at the edge of the plot are drawn whole.
+    Canvas.setClipping(false);
+    const TColor Data = FGraph ? FGraph->DataColor : clWhite;
+    Canvas.setBrush(FillColor(Data));
+    const QPen SymbolPen = MakePen(PointStyle.Color(), PointStyle.Width());
+    const int32_t W = FWorld ? FWorld->PlotRect.Width() : 0, H = FWorld ? FWorld->PlotRect.Height() : 0;
+    for (int32_t i = 0; i < FPointCount; ++i) {
+        const TKvPoint& P = *FPoints.PointPtr(i);
+        if (P.X < 0 || P.X > W || P.Y < 0 || P.Y > H)
+            continue;
+        DrawErrorBars(Canvas, i, P);
+        Canvas.setPen(SymbolPen);
+        DrawPointSymbol(P.X, P.Y, PointStyle.Size(), Canvas, PointStyle.Style());
+        Canvas.setBrush(FillColor(Data));
+    }
+    if (Clipped)
+        Canvas.setClipRegion(Clip);
+}
+
+// ---------------------------------------------------------------- TKvDataWithErrorSeries
+
+TKvDataWithErrorSeries::TKvDataWithErrorSeries(TKv2DGraph* AGraph) : TKvDataSeries(AGraph) {}
+
+TKvDataWithErrorSeries::~TKvDataWithErrorSeries()
+{
+    for (TKvRealVector* V : {FdXPlus, FdXMinus})
+        Unlisten(V, XListener());
+    for (TKvRealVector* V : {FdYPlus, FdYMinus})
+        Unlisten(V, YListener());
+}
+
+void TKvDataWithErrorSeries::SetError(TKvRealVector*& Field, TKvIntegerVector& Pixels, TKvRealVector* V, bool IsX)
+{
+    const TKvValueIChangedEvent Listener = IsX ? XListener() : YListener();
+    // The same vector may serve as plus and minus error; keep listening
+    // while the other field still uses it.
+    TKvRealVector* Other = IsX ? (&Field == &FdXPlus ? FdXMinus : FdXPlus) : (&Field == &FdYPlus ? FdYMinus : FdYPlus);
+    TKvRealVector* Data = IsX ? FXData : FYData;
+    if (Field != Other && Field != Data)
+        Unlisten(Field, Listener);
+    Pixels.Clear();
+    Field = V;
+    Listen(V, Listener);
+    RangesDirty = true;
+    MarkChanged();
+}
+
+double TKvDataWithErrorSeries::ErrorAt(const TKvRealVector* V, int32_t i) const
+{
+    if (!PointStyle.Visible() || V == nullptr || i < 0 || i >= V->Count())
+        return 0;
+    const double E = std::fabs((*V)[i]);
+    return std::isfinite(E) ? E : 0;
+}
+
+void TKvDataWithErrorSeries::UpdateRangeWithErrors(bool IsX, int32_t i, double V)
+{
+    const int32_t MinIndex = IsX ? FXMinIndex : FYMinIndex, MaxIndex = IsX ? FXMaxIndex : FYMaxIndex;
+    if (i == MinIndex || i == MaxIndex) {
+        ComputeRangeWithErrors(IsX);
+        return;
+    }
+    IncludeRangeValue(IsX, i, V - ErrorAt(IsX ? FdXMinus : FdYMinus, i));
+    IncludeRangeValue(IsX, i, V + ErrorAt(IsX ? FdXPlus : FdYPlus, i));
+}
+
+void TKvDataWithErrorSeries::ComputeRangeWithErrors(bool IsX)
+{
+    const TKvRealVector* Data = IsX ? FXData : FYData;
+    const TKvRealVector* Minus = IsX ? FdXMinus : FdYMinus;
+    const TKvRealVector* Plus = IsX ? FdXPlus : FdYPlus;
+    int32_t& MinIndex = IsX ? FXMinIndex : FYMinIndex;
+    int32_t& MaxIndex = IsX ? FXMaxIndex : FYMaxIndex;
+    double Min = KvMissing, Max = -KvMissing;
+    MinIndex = MaxIndex = -1;
+    const int32_t n = Data ? std::min(FPointCount, Data->Count()) : 0;
+    for (int32_t i = 0; i < n; ++i) {
+        const double V = (*Data)[i];
+        if (std::isnan(V))
+            continue;
+        const double Lo = V - ErrorAt(Minus, i), Hi = V + ErrorAt(Plus, i);
+        if (Lo < Min)
+            Min = Lo, MinIndex = i;
+        if (Hi > Max)
+            Max = Hi, MaxIndex = i;
+    }
+    (IsX ? FXRange : FYRange).SetRange(Min, Max);
+    MarkChanged();
+}
+
+void TKvDataWithErrorSeries::UpdateXRange(int32_t i, double X) { UpdateRangeWithErrors(true, i, X); }
+void TKvDataWithErrorSeries::UpdateYRange(int32_t i, double Y) { UpdateRangeWithErrors(false, i, Y); }
+void TKvDataWithErrorSeries::ComputeXRange() { ComputeRangeWithErrors(true); }
+void TKvDataWithErrorSeries::ComputeYRange() { ComputeRangeWithErrors(false); }
+
+void TKvDataWithErrorSeries::UpdatePoint(int32_t i)
+{
+    TKvDataSeries::UpdatePoint(i);
+    if (i < 0 || i >= FPointCount)
+        return;
+    auto Length = [i](const TKvRealVector* V, const TKvAxis* A, TKvIntegerVector& Pixels) {
+        if (V == nullptr || i >= V->Count() || A->Scale() == 0)
+            return;
+        Pixels.SetValue(i, RoundHalfEven(std::clamp(std::fabs((*V)[i]) / A->Scale(), 0.0, 1e8)));
+    };
+    Length(FdXPlus, FXAxis, FdXPlusPixels);
+    Length(FdXMinus, FXAxis, FdXMinusPixels);
+    Length(FdYPlus, FYAxis, FdYPlusPixels);
+    Length(FdYMinus, FYAxis, FdYMinusPixels);
+}
+
+void TKvDataWithErrorSeries::DrawErrorBars(QPainter& Canvas, int32_t i, const TKvPoint& P)
+{
+    Canvas.setPen(MakePen(ErrorIndicatorsColor, 1));
+    const int32_t S = PointStyle.Size(), X = P.X, Y = P.Y;
+    auto Has = [i](const TKvIntegerVector& V) { return i < V.Count(); };
+    if (Has(FdXPlusPixels)) {
+        const int32_t p = FdXPlusPixels.GetValue(i);
+        DrawSegment(X, Y, X + p, Y, Canvas);
+        DrawSegment(X + p, Y - S, X + p, Y + S, Canvas);
+    }
+    if (Has(FdXMinusPixels)) {
+        const int32_t m = FdXMinusPixels.GetValue(i);
+        DrawSegment(X - m, Y, X, Y, Canvas);
+        DrawSegment(X - m, Y - S, X - m, Y + S, Canvas);
+    }
+    if (Has(FdYPlusPixels)) {
+        const int32_t p = FdYPlusPixels.GetValue(i);
+        DrawSegment(X, Y - p, X, Y, Canvas);
+        DrawSegment(X - S, Y - p, X + S, Y - p, Canvas);
+    }
+    if (Has(FdYMinusPixels)) {
+        const int32_t m = FdYMinusPixels.GetValue(i);
+        DrawSegment(X, Y, X, Y + m, Canvas);
+        DrawSegment(X - S, Y + m, X + S, Y + m, Canvas);
+    }
+}
+
+void TKvDataWithErrorSeries::SaveToIni(TKvIniList& Ini, std::string_view Section) const
+{
+    TKvDataSeries::SaveToIni(Ini, Section);
+    Ini.WriteInteger(Section, "ErrorBars.Color", ErrorIndicatorsColor);
+}
+
+void TKvDataWithErrorSeries::LoadFromIni(const TKvIniList& Ini, std::string_view Section)
+{
+    TKvDataSeries::LoadFromIni(Ini, Section);
+    ErrorIndicatorsColor = Ini.ReadInteger(Section, "ErrorBars.Color", ErrorIndicatorsColor);
+    Repaint();
+}
+
+} // namespace kv
