@@ -6,6 +6,7 @@
 
 #include "document/KvCommandLine.h"
 #include "document/KvUserSettings.h"
+#include "foundation/KvErrors.h"
 #include "foundation/KvFormatSettings.h"
 
 #include <QCoreApplication>
@@ -56,6 +57,15 @@ int main(int argc, char** argv)
         std::cout << kv::CommandLineUsage();
         return 0;
     }
-    Line.SettingsFile = ProgramPaths().SettingsFile;
+    const kv::TKvPaths Paths = ProgramPaths();
+    // A first run is seeded from the shipped settings, which may hold the
+    // formulas' named constants; a folder that cannot be made only costs
+    // those constants.
+    try {
+        kv::EnsureUserFile(Paths);
+    } catch (const kv::EKvError& E) {
+        std::cerr << "kurvex: " << E.what() << "\n";
+    }
+    Line.SettingsFile = Paths.SettingsFile;
     return kv::RunCommandLine(Line, std::cout, std::cerr);
 }
