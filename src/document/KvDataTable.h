@@ -98,6 +98,14 @@ public:
     void EvaluateColumn(int32_t Column, int32_t From, int32_t To);
     void RecalculateColumn(int32_t Column);
     void RecalculateAll();
+    // The formula editor's OK on the model: stores Formula with Column and
+    // either makes it live (recomputed now and on every change) or applies
+    // it once to the rows From..To (in either order). An empty formula is
+    // never live. Sets the Modified mark.
+    void ApplyFormula(int32_t Column, const std::string& Formula, bool Live, int32_t From, int32_t To);
+    // Computes Formula once for Row and returns the value; compile and
+    // evaluation errors are raised, so a wrong formula is reported at once.
+    double CheckFormula(const std::string& Formula, int32_t Row);
 
     // Editing of values. Rows are 0-based data rows, columns 1-based.
     std::string CopyText(int32_t Column, int32_t Row) const;

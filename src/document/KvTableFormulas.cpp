@@ -140,6 +140,37 @@ void TKvDataTable::RecalculateAll()
     }
 }
 
+void TKvDataTable::ApplyFormula(int32_t Column, const std::string& Formula, bool Live, int32_t From, int32_t To)
+{
+    TKvTableColumn& C = this->Column(Column);
+    Live = Live && !Formula.empty();
+    C.LiveFormula = Live;
+    C.Formula = Formula;
+    if (Live) {
+        RecalculateColumn(Column);
+    } else if (!Formula.empty()) {
+        if (From > To)
+            std::swap(From, To);
+        EvaluateColumn(Column, From, To);
+        EnsureRows(To);
+        RecalculateIfLive();
+    }
+    MarkModified();
+}
+
+double TKvDataTable::CheckFormula(const std::string& Formula, int32_t Row)
+{
+    if (!FEngine)
+        FEngine = CreateTableFormula();
+    const std::vector<TKvRealVector*> Vectors = ColumnVectors();
+    FEngine->BindColumns(Vectors);
+    FEngine->SetExpression(PrepareFormula(Formula));
+    const double X = FEngine->Value(Row);
+    if (!std::isfinite(X))
+        throw EInvalidOp("Invalid floating point operation");
+    return X;
+}
+
 void TKvDataTable::RecalculateIfLive()
 {
     if (HasLiveFormula())

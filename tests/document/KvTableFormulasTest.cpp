@@ -202,4 +202,46 @@ TEST_F(TableFormulaTest, EvaluateColumnCompilesOncePerColumn)
     EXPECT_THROW(Table.EvaluateColumn(2, 0, 3), kv::ERangeError);
 }
 
+TEST_F(TableFormulaTest, CopyFormulaAppliesToTheRowsInEitherOrder)
+{
+    Fill(1, {1, 2, 3, 4, 5, 6});
+    Fill(2, {9, 9, 9, 9, 9, 9, 9});
+    Table.ApplyFormula(2, "A*2", false, 5, 3);
+    EXPECT_EQ(Values(2), (std::vector<double>{9, 9, 6, 8, 10, 9, 9})); // rows 3 to 5 only
+    EXPECT_FALSE(Table.Column(2).LiveFormula);
+    EXPECT_EQ(Table.Column(2).Formula, "A*2"); // kept with the column
+    EXPECT_TRUE(Table.Modified());
+}
+
+TEST_F(TableFormulaTest, LiveFormulaIsComputedAtOnce)
+{
+    Fill(1, {1, 2});
+    Fill(2, {7, 7, 7});
+    Table.ApplyFormula(2, "A*2", true, 1, 1);
+    EXPECT_TRUE(Table.Column(2).LiveFormula);
+    EXPECT_EQ(Values(2), (std::vector<double>{2, 4}));
+}
+
+TEST_F(TableFormulaTest, EmptyLiveFormulaComputesNothing)
+{
+    Fill(2, {7});
+    Table.Column(2).LiveFormula = true;
+    Table.Column(2).Formula = "A*2";
+    Table.ApplyFormula(2, "", true, 1, 5);
+    EXPECT_FALSE(Table.Column(2).LiveFormula);
+    EXPECT_TRUE(Table.Column(2).Formula.empty());
+    EXPECT_EQ(Values(2), (std::vector<double>{7}));
+    EXPECT_TRUE(Engine_->Expressions.empty());
+}
+
+TEST_F(TableFormulaTest, CheckFormulaRaisesAtOnce)
+{
+    Fill(1, {4});
+    EXPECT_EQ(Table.CheckFormula("A*2", 1), 8);
+    EXPECT_THROW(Table.CheckFormula("A*", 1), kv::EMathParserError);
+    EXPECT_THROW(Table.CheckFormula("A*2", 2), kv::ERangeError);
+    EXPECT_TRUE(Messages.empty());
+    EXPECT_FALSE(Table.Modified());
+}
+
 } // namespace
