@@ -7,6 +7,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <vector>
 
 namespace kv {
 
@@ -28,6 +30,30 @@ void TidyGraphFormulas(TKvStringList& List)
     if (Kept.size() > GraphFormulaKeep)
         Kept.pop_back();
     List = std::move(Kept);
+}
+
+// Reads a stored list as the store's ReadVector does (unreadable pieces
+// skipped), but hands the numbers over at once: the vector's listeners hear
+// one "cleared, recompute everything" instead of one change per value,
+// which is what a million-row column needs.
+void ReadColumnValues(std::optional<std::string_view> Text, TKvLiveVector& Values, std::vector<double>& Buffer)
+{
+    Values.Clear();
+    Buffer.clear();
+    if (Text) {
+        std::string_view Rest = *Text;
+        Buffer.reserve(Rest.size() / 8);
+        while (!Rest.empty()) {
+            try {
+                Buffer.push_back(ExtractFloat(Rest));
+            } catch (const EConvertError&) {
+                // the piece is dropped; the text has moved on
+            }
+        }
+    }
+    if (Buffer.size() > static_cast<size_t>(TKvDataTable::MaxRows))
+        throw ERangeError("A column holds more than " + std::to_string(TKvDataTable::MaxRows) + " values");
+    Values.Assign(Buffer);
 }
 
 void CheckReadable(const std::string& FileName)
@@ -93,10 +119,11 @@ void TKvDocument::SaveValues(TKvIniList& Store) const
 
 void TKvDocument::LoadValues(const TKvIniList& Store)
 {
+    std::vector<double> Buffer;
     for (int32_t k = 1; k <= Table.MaxColumns(); ++k) {
         if (Table.Column(k).LiveFormula)
             continue;
-        Store.ReadVector(ColumnSectionName(k - 1), "Data", Table.Data(k));
+        ReadColumnValues(Store.FindValue(ColumnSectionName(k - 1), "Data"), Table.Data(k), Buffer);
         Table.EnsureRows(Table.Data(k).Count());
     }
 }
