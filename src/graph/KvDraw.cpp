@@ -2,7 +2,10 @@
 
 #include <QPolygon>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdlib>
 
 namespace kv {
 
@@ -184,7 +187,18 @@ void ThinPen(QPainter& Canvas)
 
 void Polygon(QPainter& Canvas, std::initializer_list<QPoint> Points)
 {
-    Canvas.drawPolygon(QPolygon(QList<QPoint>(Points)));
+    // Filled without the pen, then outlined edge by edge with square
+    // ends, so every vertex pixel is set as on other devices.
+    const QPen Pen = Canvas.pen();
+    QPolygon Shape{QList<QPoint>(Points)};
+    Canvas.setPen(Qt::NoPen);
+    Canvas.drawPolygon(Shape);
+    QPen Outline = Pen;
+    Outline.setCapStyle(Qt::SquareCap);
+    Canvas.setPen(Outline);
+    for (qsizetype i = 0; i < Shape.size(); ++i)
+        Canvas.drawLine(Shape[i], Shape[(i + 1) % Shape.size()]);
+    Canvas.setPen(Pen);
 }
 
 } // namespace
@@ -192,7 +206,30 @@ void Polygon(QPainter& Canvas, std::initializer_list<QPoint> Points)
 void DrawSegment(int32_t x1, int32_t y1, int32_t x2, int32_t y2, QPainter& Canvas)
 {
     ThinPen(Canvas);
-    Canvas.drawLine(x1, y1, x2, y2);
+    const QPen Pen = Canvas.pen();
+    if (Pen.width() > 1 || Pen.style() == Qt::NoPen) {
+        Canvas.drawLine(x1, y1, x2, y2);
+        return;
+    }
+    // The raster engine leaves out the right or bottom end whatever the
+    // direction; a thin segment here leaves out its own end pixel, so stop
+    // one step before it along the longer direction and draw both ends.
+    const int32_t Dx = x2 - x1, Dy = y2 - y1;
+    const int32_t Steps = std::max(std::abs(Dx), std::abs(Dy));
+    if (Steps == 0)
+        return;
+    const auto Along = [Steps](int32_t Start, int32_t Delta) {
+        return Start + static_cast<int32_t>(std::lround(static_cast<double>(Delta) * (Steps - 1) / Steps));
+    };
+    const int32_t Ex = Along(x1, Dx), Ey = Along(y1, Dy);
+    QPen Square = Pen;
+    Square.setCapStyle(Qt::SquareCap);
+    Canvas.setPen(Square);
+    if (Ex == x1 && Ey == y1)
+        Canvas.drawPoint(x1, y1);
+    else
+        Canvas.drawLine(x1, y1, Ex, Ey);
+    Canvas.setPen(Pen);
 }
 
 void DrawFrame(int32_t x1, int32_t y1, int32_t x2, int32_t y2, QPainter& Canvas)

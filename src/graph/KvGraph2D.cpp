@@ -271,6 +271,8 @@ void TKv2DGraph::AxisDestroyed(TKvAxis* A)
 
 void TKv2DGraph::DeleteSeries(TKvSeries* S)
 {
+    for (auto& L : FLegends)
+        L->SeriesDestroyed(S);
     std::erase(FWorld.Series, S);
     std::erase_if(FSeries, [S](const auto& P) { return P.get() == S; });
     for (auto& L : FLegends)
@@ -280,6 +282,9 @@ void TKv2DGraph::DeleteSeries(TKvSeries* S)
 
 void TKv2DGraph::ClearSeries()
 {
+    for (auto& L : FLegends)
+        for (auto& S : FSeries)
+            L->SeriesDestroyed(S.get());
     FWorld.Series.clear();
     FSeries.clear();
     for (auto& L : FLegends)

@@ -53,6 +53,17 @@ void TKvLegend::SetAssignedGraph(TKv2DGraph* G)
     Changed();
 }
 
+void TKvLegend::SeriesDestroyed(const TKvSeries* S)
+{
+    std::vector<const TKvSeries*> Gone = {S};
+    for (const auto& C : S->Children)
+        Gone.push_back(C.get());
+    std::erase_if(FItems, [&Gone](const TKvLegendItem& I) {
+        return std::find(Gone.begin(), Gone.end(), I.Source) != Gone.end();
+    });
+    FLayoutDirty = true;
+}
+
 void TKvLegend::GraphDestroyed(TKv2DGraph* G)
 {
     if (FAssignedGraph == G) {
@@ -165,6 +176,7 @@ void TKvLegend::CollectItems()
         Item.IsData = S.IsDataSeries();
         Item.Caption.Caption = S.Caption();
         Item.LineStyle = &S.LineStyle;
+        Item.Source = &S;
         if (Item.IsData)
             Item.PointStyle = &static_cast<const TKvDataSeries&>(S).PointStyle;
         FItems.push_back(std::move(Item));

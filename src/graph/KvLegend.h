@@ -27,6 +27,7 @@ struct TKvLegendItem {
     TKvCaptionRec Caption;
     const TKvLineStyle* LineStyle = nullptr;
     const TKvPointStyle* PointStyle = nullptr;
+    const TKvSeries* Source = nullptr;
 };
 
 class TKvLegend {
@@ -89,6 +90,9 @@ public:
     void SaveToIni(TKvIniList& Ini, std::string_view Section) const;
     void LoadFromIni(const TKvIniList& Ini, std::string_view Section);
 
+    // Drops the entries of a series (and its children) that goes away, so
+    // no entry refers to its styles any more.
+    void SeriesDestroyed(const TKvSeries* S);
     // Called by a graph that goes away.
     void GraphDestroyed(TKv2DGraph* G);
 
