@@ -2,6 +2,8 @@
 
 #include "foundation/KvStrings.h"
 
+#include <algorithm>
+
 namespace kv {
 
 TKvExpressionModel::TKvExpressionModel(const std::string& SettingsFileName) : FParser(SettingsFileName)
@@ -48,6 +50,28 @@ double TKvExpressionModel::Evaluate(std::span<const double> Values, double x)
     FParser.SetX(x);
     FParser.SetParameterValues(Values);
     return FParser.Value();
+}
+
+void TKvExpressionModel::EvaluateAll(std::span<const double> Values, std::span<const double> X,
+                                     std::span<double> Result)
+{
+    FParser.SetParameterValues(Values);
+    const size_t n = std::min(X.size(), Result.size());
+    for (size_t i = 0; i < n; ++i)
+        Result[i] = FParser.ValueAt(X[i]);
+}
+
+TKvFittingValues TKvExpressionModel::FittingValues()
+{
+    return [this](std::span<const double> Values, std::span<const double> X, std::span<double> Result) {
+        EvaluateAll(Values, X, Result);
+    };
+}
+
+void TKvExpressionModel::Bind(TKvSimplexFit& Fit)
+{
+    Fit.FittingFunction = FittingFunction();
+    Fit.FittingValues = FittingValues();
 }
 
 TKvFittingFkt TKvExpressionModel::FittingFunction()

@@ -51,7 +51,12 @@ public:
 
     // The model at x for the parameters Values (A, B, ... in order).
     double Evaluate(std::span<const double> Values, double x);
+    // The model at every X[i] into Result[i]: the parameters are written once.
+    void EvaluateAll(std::span<const double> Values, std::span<const double> X, std::span<double> Result);
     TKvFittingFkt FittingFunction();
+    TKvFittingValues FittingValues();
+    // Both forms for a fit (FittingFunction and FittingValues).
+    void Bind(TKvSimplexFit& Fit);
 
     TFunctionParser& Parser() { return FParser; }
 

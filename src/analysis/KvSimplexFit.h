@@ -23,6 +23,12 @@ namespace kv {
 // The model value for the parameters Values (in order) at X.
 using TKvFittingFkt = std::function<double(std::span<const double> Values, double X)>;
 
+// The model values for the parameters Values at every X[i] into Result[i]
+// (as many entries as X): an optional faster form of the same model for
+// models that evaluate many points at once.
+using TKvFittingValues =
+    std::function<void(std::span<const double> Values, std::span<const double> X, std::span<double> Result)>;
+
 inline constexpr const char* NoFittingFunctionText = "Fitted Line: no FittingFunction defined";
 inline constexpr const char* ReciprocalIndefiniteText = "Reciprocal indefinite!";
 
@@ -51,6 +57,10 @@ public:
     bool DoCovariance = false;
     int32_t Iterations = 300;
     TKvFittingFkt FittingFunction;
+    // When set, DeviationMeasure takes the model values of all fitted points
+    // from it in one call instead of calling FittingFunction point by point;
+    // it must compute the same values (and raise the same errors).
+    TKvFittingValues FittingValues;
     // Called after every simplex pass; it must not start another fit or
     // free the engine. It may lower IterationsLeft to end the fit early.
     TIterationEvent OnIteration;
@@ -125,6 +135,7 @@ private:
     int32_t FFitCount = 0;
     std::vector<TKvRealArray> FVertices;
     TKvRealArray FVertexChi, FCentroid, FSavedVertex, FTrial;
+    TKvRealArray FModelValues;
     int32_t FBestIndex = 0, FWorstIndex = 0, FNextWorstIndex = 0;
     std::unique_ptr<TKvAkima> FInverseInterpolation;
 };

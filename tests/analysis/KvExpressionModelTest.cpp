@@ -89,6 +89,20 @@ TEST(ExpressionModel, EvaluatesWithTheGivenParameters)
     EXPECT_DOUBLE_EQ(Model.Evaluate(std::vector<double>{2}, 0), 3);
 }
 
+TEST(ExpressionModel, BothFormsAgree)
+{
+    TKvExpressionModel Model;
+    Model.SetExpression("A*EXP(-B*X)+C");
+    const std::vector<double> p{3, 0.5, 1}, X{0, 0.5, 1, 7};
+    std::vector<double> F(X.size());
+    Model.EvaluateAll(p, X, F);
+    for (size_t i = 0; i < X.size(); ++i)
+        EXPECT_EQ(F[i], Model.Evaluate(p, X[i]));
+    TKvSimplexFit Fit;
+    Model.Bind(Fit);
+    EXPECT_TRUE(Fit.FittingFunction && Fit.FittingValues);
+}
+
 TEST(ExpressionModel, FitsAFormula)
 {
     TLineData D;

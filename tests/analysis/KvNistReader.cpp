@@ -162,7 +162,7 @@ double Digits(double Value, double Certified)
     const double Error = Certified == 0 ? std::fabs(Value) : std::fabs(Value - Certified) / std::fabs(Certified);
     if (Error == 0)
         return 15;
-    return std::clamp(-std::log10(Error), 0.0, 15.0);
+    return std::clamp(-std::log10(Error), 0.0, 15.0) + 0.0; // never -0
 }
 
 } // namespace kvtest

@@ -223,6 +223,60 @@ TEST(SimplexFit, Measures)
     ASSERT_NE(Fit.InverseInterpolation(), nullptr);
 }
 
+TEST(SimplexFit, BatchModelGivesTheSameFit)
+{
+    TLineData D;
+    D.Y[4] -= 0.2;
+    TKvSimplexFit A, B;
+    A.FittingFunction = B.FittingFunction = Line();
+    B.FittingValues = [](std::span<const double> p, std::span<const double> X, std::span<double> F) {
+        for (size_t i = 0; i < X.size(); ++i)
+            F[i] = p[0] * X[i] + p[1];
+    };
+    A.SetOrder(2);
+    B.SetOrder(2);
+    A.CalculateFit(D.X, D.Y, std::nullopt, Lo, Hi);
+    B.CalculateFit(D.X, D.Y, std::nullopt, Lo, Hi);
+    EXPECT_EQ(A.Variables(), B.Variables());
+    EXPECT_EQ(A.ChiSquare, B.ChiSquare);
+}
+
+struct TBadFitCase {
+    std::string Name;
+    std::vector<double> X, Y;
+    double Start, Stop;
+    TFault Fault;
+    bool Fitted; // CalculateFit's result when it does not raise
+};
+
+class SimplexBadInput : public ::testing::TestWithParam<TBadFitCase> {};
+
+TEST_P(SimplexBadInput, Fails)
+{
+    const TBadFitCase& C = GetParam();
+    TKvSimplexFit Fit;
+    Fit.FittingFunction = Line();
+    Fit.SetOrder(2);
+    bool Fitted = false;
+    EXPECT_TRUE(RaisesFault([&] { Fitted = Fit.CalculateFit(C.X, C.Y, std::nullopt, C.Start, C.Stop); }, C.Fault));
+    EXPECT_EQ(Fitted, C.Fitted);
+}
+
+const double NaN = std::numeric_limits<double>::quiet_NaN();
+const double Inf = std::numeric_limits<double>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SimplexBadInput,
+    ::testing::Values(TBadFitCase{"Empty", {}, {}, Lo, Hi, TFault::None, false},
+                      TBadFitCase{"EmptyY", {1, 2}, {}, Lo, Hi, TFault::None, false},
+                      TBadFitCase{"FewerYThanParameters", {1, 2, 3}, {1}, Lo, Hi, TFault::NotEnoughData, false},
+                      TBadFitCase{"RangeStartAboveStop", {1, 2, 3}, {1, 2, 3}, 3, 1, TFault::NotEnoughData, false},
+                      TBadFitCase{"NaNY", {1, 2, 3}, {1, NaN, 3}, Lo, Hi, TFault::InvalidOp, false},
+                      TBadFitCase{"InfiniteY", {1, 2, 3}, {1, Inf, 3}, Lo, Hi, TFault::InvalidOp, false},
+                      TBadFitCase{"NaNXLeftOut", {1, NaN, 3}, {3, 0, 7}, Lo, Hi, TFault::None, true},
+                      TBadFitCase{"AllXEqual", {2, 2, 2}, {1, 2, 3}, Lo, Hi, TFault::None, true}),
+    [](const auto& Info) { return Info.param.Name; });
+
 TEST(SimplexFit, ModelFaultsAbortTheFitKeepingTheLastPass)
 {
     TLineData D;
