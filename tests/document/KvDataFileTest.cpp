@@ -164,6 +164,32 @@ TEST_F(DataFileTest, AssignmentExampleReadsBack)
     EXPECT_EQ(Doc.Table.LockedRows, 4);
 }
 
+struct TListener {
+    int Changes = 0;
+    int Clears = 0;
+    void ValueChanged(double, int32_t i, bool WasDeleted)
+    {
+        if (WasDeleted && i < 0)
+            ++Clears;
+        else
+            ++Changes;
+    }
+};
+
+TEST_F(DataFileTest, ViewsBoundToAColumnStayValidAcrossALoad)
+{
+    TListener Listener;
+    kv::TKvLiveVector* Column = &Doc.Table.Data(1);
+    Column->Listeners().Add(kv::TKvValueIChangedEvent::Bind<&TListener::ValueChanged>(&Listener));
+    Doc.LoadFromFile(DataFolder + "/document-minimal.plt");
+    EXPECT_EQ(&Doc.Table.Data(1), Column);
+    EXPECT_EQ(Column->Count(), 3);
+    // told to recompute everything, not once per value
+    EXPECT_GE(Listener.Clears, 1);
+    EXPECT_EQ(Listener.Changes, 0);
+    Column->Listeners().Clear();
+}
+
 TEST_F(DataFileTest, DamagedFileLoadsWhatIsReadable)
 {
     Doc.Table.GraphFormulas = {"sin(x)"};
