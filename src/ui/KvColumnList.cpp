@@ -43,9 +43,15 @@ public:
         Painter->setPen(Option.palette.color(Selected ? QPalette::HighlightedText : QPalette::Text));
         Painter->setFont(Option.font);
         const QRect Inner = Option.rect.adjusted(TextMargin, 0, -TextMargin, 0);
+        const int Column = Index.data(TKvColumnList::ColumnRole).toInt();
+        if (Column == 0) {
+            Painter->drawText(Inner, Qt::AlignLeft | Qt::AlignVCenter, Index.data(Qt::DisplayRole).toString());
+            Painter->restore();
+            return;
+        }
         const int NameWidth = FList.NameWidth();
         const QRect Name(Inner.left(), Inner.top(), NameWidth, Inner.height());
-        Painter->drawText(Name, Qt::AlignRight | Qt::AlignVCenter, NameText(Index.row() + 1));
+        Painter->drawText(Name, Qt::AlignRight | Qt::AlignVCenter, NameText(Column));
         const QRect Caption = Inner.adjusted(NameWidth + TextMargin, 0, 0, 0);
         DrawCaption(*Painter, Caption, Index.data(TKvColumnList::CaptionRole).toString(),
                     Qt::AlignLeft | Qt::AlignVCenter);
@@ -72,7 +78,7 @@ TKvColumnList::TKvColumnList(QWidget* Parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     connect(this, &QListWidget::currentRowChanged, this,
-            [this](int Row) { emit CurrentColumnChanged(Row + 1); });
+            [this](int) { emit CurrentColumnChanged(CurrentColumn()); });
 }
 
 TKvColumnList::~TKvColumnList()
@@ -81,39 +87,51 @@ TKvColumnList::~TKvColumnList()
     setItemDelegate(nullptr);
 }
 
-void TKvColumnList::SetColumns(const std::vector<QString>& Captions)
+void TKvColumnList::SetColumns(const std::vector<QString>& Captions, const QString& NoneEntry)
 {
     const int Current = CurrentColumn();
     const QSignalBlocker Blocker(this);
     clear();
+    FHasNone = !NoneEntry.isEmpty();
+    if (FHasNone)
+        (new QListWidgetItem(NoneEntry, this))->setData(ColumnRole, 0);
     for (size_t i = 0; i < Captions.size(); ++i) {
         const int Column = static_cast<int>(i) + 1;
         // The display text is what keyboard search and accessibility see.
         auto* Item = new QListWidgetItem(NameText(Column) + QLatin1Char(' ') + CaptionText(Captions[i]), this);
         Item->setData(CaptionRole, Captions[i]);
+        Item->setData(ColumnRole, Column);
     }
     MeasureNames();
     if (count() > 0)
-        setCurrentRow(Current >= 1 && Current <= count() ? Current - 1 : 0);
+        setCurrentRow(Current >= 1 && Current <= ColumnCount() ? RowOfColumn(Current) : 0);
 }
 
 void TKvColumnList::SetCurrentColumn(int Column)
 {
-    if (Column < 1 || Column > count())
-        throw ERangeError("Column " + std::to_string(Column) + " is not in the column list (1 to " +
-                          std::to_string(count()) + ")");
-    setCurrentRow(Column - 1);
+    CheckColumn(Column);
+    setCurrentRow(RowOfColumn(Column));
     scrollToItem(currentItem());
 }
 
-int TKvColumnList::CurrentColumn() const { return currentRow() + 1; }
+int TKvColumnList::CurrentColumn() const
+{
+    const QListWidgetItem* Item = currentItem();
+    return Item ? Item->data(ColumnRole).toInt() : 0;
+}
 
 QString TKvColumnList::ColumnCaption(int Column) const
 {
-    if (Column < 1 || Column > count())
-        throw ERangeError("Column " + std::to_string(Column) + " is not in the column list (1 to " +
-                          std::to_string(count()) + ")");
-    return item(Column - 1)->data(CaptionRole).toString();
+    CheckColumn(Column);
+    return item(RowOfColumn(Column))->data(CaptionRole).toString();
+}
+
+void TKvColumnList::CheckColumn(int Column) const
+{
+    const int First = FHasNone ? 0 : 1;
+    if (Column < First || Column > ColumnCount())
+        throw ERangeError("Column " + std::to_string(Column) + " is not in the column list (" +
+                          std::to_string(First) + " to " + std::to_string(ColumnCount()) + ")");
 }
 
 void TKvColumnList::changeEvent(QEvent* Event)
@@ -129,7 +147,7 @@ void TKvColumnList::MeasureNames()
     // wide: measure all of them.
     const QFontMetrics Metrics(font());
     FNameWidth = 0;
-    for (int Column = 1; Column <= count(); ++Column)
+    for (int Column = 1; Column <= ColumnCount(); ++Column)
         FNameWidth = std::max(FNameWidth, Metrics.horizontalAdvance(NameText(Column)));
     viewport()->update();
 }

@@ -18,19 +18,25 @@ class TKvColumnList : public QListWidget {
     Q_OBJECT
 
 public:
-    // The caption markup of an entry, for the delegate.
+    // The caption markup of an entry, and its column number (0 for the
+    // none entry), for the delegate.
     static constexpr int CaptionRole = Qt::UserRole + 1;
+    static constexpr int ColumnRole = Qt::UserRole + 2;
 
     explicit TKvColumnList(QWidget* Parent = nullptr);
     ~TKvColumnList() override;
 
-    // One entry per caption, for the columns 1 to Captions.size(). The
-    // current column stays when it still exists, otherwise the first is.
-    void SetColumns(const std::vector<QString>& Captions);
-    int ColumnCount() const { return count(); }
-    // 1-based; ERangeError for a column the list does not hold.
+    // One entry per caption, for the columns 1 to Captions.size(). A
+    // non-empty NoneEntry ("not selected" in the assignment grid) comes
+    // first and stands for column 0. The current column stays when it still
+    // exists, otherwise the first entry becomes current.
+    void SetColumns(const std::vector<QString>& Captions, const QString& NoneEntry = {});
+    int ColumnCount() const { return count() - (FHasNone ? 1 : 0); }
+    bool HasNoneEntry() const { return FHasNone; }
+    // 1-based (0 for the none entry); ERangeError for a column the list
+    // does not hold.
     void SetCurrentColumn(int Column);
-    // 1-based; 0 for an empty list.
+    // 1-based; 0 for the none entry, and for an empty list.
     int CurrentColumn() const;
     QString ColumnCaption(int Column) const;
 
@@ -46,6 +52,10 @@ protected:
 private:
     std::unique_ptr<TKvColumnListDelegate> FDelegate;
     int FNameWidth = 0;
+    bool FHasNone = false;
+
+    int RowOfColumn(int Column) const { return FHasNone ? Column : Column - 1; }
+    void CheckColumn(int Column) const;
 
     void MeasureNames();
 };

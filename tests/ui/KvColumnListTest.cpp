@@ -104,6 +104,27 @@ TEST(ColumnList, KeyboardMovesTheCurrentColumn)
     EXPECT_EQ(List.CurrentColumn(), 5);
 }
 
+TEST(ColumnList, NoneEntryStandsForColumnZero)
+{
+    TKvColumnList List;
+    List.SetColumns(Captions(3), QStringLiteral(" not selected"));
+    EXPECT_TRUE(List.HasNoneEntry());
+    EXPECT_EQ(List.ColumnCount(), 3);
+    EXPECT_EQ(List.count(), 4);
+    EXPECT_EQ(List.CurrentColumn(), 0);
+    EXPECT_EQ(List.item(0)->text(), QStringLiteral(" not selected"));
+    List.SetCurrentColumn(3);
+    EXPECT_EQ(List.currentItem()->text(), QStringLiteral("C: "));
+    EXPECT_EQ(List.CurrentColumn(), 3);
+    List.SetCurrentColumn(0);
+    EXPECT_EQ(List.CurrentColumn(), 0);
+    EXPECT_THROW(List.SetCurrentColumn(4), ERangeError);
+
+    List.SetColumns(Captions(3));
+    EXPECT_FALSE(List.HasNoneEntry());
+    EXPECT_THROW(List.SetCurrentColumn(0), ERangeError);
+}
+
 // The letters end at one place in every row, whatever their number, and
 // the caption follows behind them.
 TEST(ColumnList, LettersAreRightAlignedToTheWidest)

@@ -171,6 +171,17 @@ TEST(NumericEdit, DigitsLimitTheShownLength)
     EXPECT_EQ(Edit.Digits(), 0);
 }
 
+TEST(NumericEdit, ValueIsShownWithTheLocaleSeparator)
+{
+    TKvScopedFormatSettings Comma({',', ';'});
+    TKvFloatEdit Edit;
+    Edit.SetValue(-2.25);
+    EXPECT_EQ(Edit.text(), QStringLiteral("-2,25"));
+    QSignalSpy Beeps(&Edit, &TKvFloatEdit::Beeped);
+    Edit.DoExit();
+    EXPECT_EQ(Beeps.count(), 0);
+}
+
 TEST(NumericEdit, ShownValueKeepsItsPrecisionThroughExit)
 {
     TKvFloatEdit Edit;
