@@ -361,11 +361,16 @@ void TKvSeries::DrawPolylines(QPainter& Canvas, const TKvPoint* P, int32_t Count
 {
     // Consecutive pieces share one point so the line has no gaps.
     QPoint Buffer[MaxPolylinePoints];
+    const bool OwnClip = NeedsOwnClipping(Canvas) && FWorld;
+    const QRectF Clip = OwnClip ? QRectF(0, 0, FWorld->PlotRect.Width(), FWorld->PlotRect.Height()) : QRectF();
     for (int32_t First = 0; First < Count - 1; First += MaxPolylinePoints - 1) {
         const int32_t n = std::min(MaxPolylinePoints, Count - First);
         for (int32_t k = 0; k < n; ++k)
             Buffer[k] = QPoint(P[First + k].X, P[First + k].Y);
-        Canvas.drawPolyline(Buffer, n);
+        if (OwnClip)
+            DrawClippedPolyline(Canvas, Buffer, n, Clip);
+        else
+            Canvas.drawPolyline(Buffer, n);
         LastPolylines.emplace_back(First, n);
     }
 }

@@ -1,5 +1,6 @@
 #include "KvDraw.h"
 
+#include <QPaintEngine>
 #include <QPolygon>
 
 #include <algorithm>
@@ -237,6 +238,68 @@ void DrawFrame(int32_t x1, int32_t y1, int32_t x2, int32_t y2, QPainter& Canvas)
     ThinPen(Canvas);
     const std::array<QPoint, 5> Points = {QPoint(x1, y1), QPoint(x1, y2), QPoint(x2, y2), QPoint(x2, y1), QPoint(x1, y1)};
     Canvas.drawPolyline(Points.data(), static_cast<int>(Points.size()));
+}
+
+bool NeedsOwnClipping(const QPainter& Canvas)
+{
+    const QPaintEngine* Engine = Canvas.paintEngine();
+    return Engine && Engine->type() == QPaintEngine::SVG;
+}
+
+namespace {
+
+// Liang-Barsky: the part of segment A-B inside Clip, if any.
+bool ClipSegment(QPointF& A, QPointF& B, const QRectF& Clip)
+{
+    double T0 = 0, T1 = 1;
+    const double Dx = B.x() - A.x(), Dy = B.y() - A.y();
+    const double P[4] = {-Dx, Dx, -Dy, Dy};
+    const double Q[4] = {A.x() - Clip.left(), Clip.right() - A.x(), A.y() - Clip.top(), Clip.bottom() - A.y()};
+    for (int k = 0; k < 4; ++k) {
+        if (P[k] == 0) {
+            if (Q[k] < 0)
+                return false;
+            continue;
+        }
+        const double R = Q[k] / P[k];
+        if (P[k] < 0)
+            T0 = std::max(T0, R);
+        else
+            T1 = std::min(T1, R);
+        if (T0 > T1)
+            return false;
+    }
+    const QPointF Start = A;
+    A = Start + QPointF(Dx, Dy) * T0;
+    B = Start + QPointF(Dx, Dy) * T1;
+    return true;
+}
+
+} // namespace
+
+void DrawClippedPolyline(QPainter& Canvas, const QPoint* Points, int32_t Count, const QRectF& Clip)
+{
+    QList<QPointF> Run;
+    auto Flush = [&] {
+        if (Run.size() >= 2)
+            Canvas.drawPolyline(Run.data(), static_cast<int>(Run.size()));
+        Run.clear();
+    };
+    for (int32_t i = 0; i + 1 < Count; ++i) {
+        QPointF A = Points[i], B = Points[i + 1];
+        if (!ClipSegment(A, B, Clip)) {
+            Flush();
+            continue;
+        }
+        if (Run.isEmpty() || Run.back() != A) {
+            Flush();
+            Run.push_back(A);
+        }
+        Run.push_back(B);
+        if (B != QPointF(Points[i + 1]))
+            Flush();
+    }
+    Flush();
 }
 
 void DrawPointSymbol(int32_t X, int32_t Y, int32_t S, QPainter& Canvas, TKvPointSymbol Symbol)

@@ -96,4 +96,11 @@ void DrawPointSymbol(int32_t X, int32_t Y, int32_t S, QPainter& Canvas, TKvPoint
 void DrawSegment(int32_t x1, int32_t y1, int32_t x2, int32_t y2, QPainter& Canvas);
 void DrawFrame(int32_t x1, int32_t y1, int32_t x2, int32_t y2, QPainter& Canvas);
 
+// True for painters whose engine ignores clip regions (the SVG writer);
+// painting code clips its lines itself there.
+bool NeedsOwnClipping(const QPainter& Canvas);
+// Draws the part of the polyline inside Clip (in the painter's current
+// coordinates) as one or more polylines.
+void DrawClippedPolyline(QPainter& Canvas, const QPoint* Points, int32_t Count, const QRectF& Clip);
+
 } // namespace kv

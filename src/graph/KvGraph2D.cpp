@@ -374,14 +374,19 @@ void TKv2DGraph::PaintGridLines(QPainter& Painter, const TKvLineStyle& Style, co
         return;
     const int32_t Lo = *std::min_element(Positions.begin(), Positions.end());
     const int32_t Hi = *std::max_element(Positions.begin(), Positions.end());
+    // The lines end at the plot's edges: the clip would cut them there,
+    // and not every device clips.
+    const TKvRect& P = FWorld.PlotRect;
     for (size_t i = 0; i < Positions.size(); ++i) {
         const int32_t Off = Positions[i];
         if (Axis.TickIsMajor()[i] != Major || (!Axis.DrawStartTick && Off == Lo) || (!Axis.DrawEndTick && Off == Hi))
             continue;
+        if (Off < 0 || Off >= (Vertical ? P.Width() : P.Height()))
+            continue;
         if (Vertical)
-            Painter.drawLine(Off, 0, Off, FHeight);
+            Painter.drawLine(Off, 0, Off, P.Height() - 1);
         else
-            Painter.drawLine(0, Off, FWidth, Off);
+            Painter.drawLine(0, Off, P.Width() - 1, Off);
     }
 }
 
