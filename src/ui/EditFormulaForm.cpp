@@ -1,6 +1,7 @@
 #include "EditFormulaForm.h"
 
-#include "KvCaptionPainter.h"
+#include "KvColumnList.h"
+#include "KvIntegerEdit.h"
 
 #include "document/KvDataTable.h"
 #include "foundation/KvErrors.h"
@@ -11,10 +12,8 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,28 +22,16 @@
 namespace kv {
 
 namespace {
-
 QString Q(const std::string& S) { return QString::fromStdString(S); }
-
-// "A: caption" with the letters right-aligned to the widest name.
-QString TargetText(int Column, int Columns, const std::string& Header)
-{
-    const QString Name = Q(ColumnName(Column)) + ":";
-    const int Width = static_cast<int>(ColumnName(Columns).size()) + 1;
-    return Name.rightJustified(Width) + " " + CaptionText(Q(Header));
-}
-
 } // namespace
 
-TEditFormulaForm::TEditFormulaForm(const std::string& SettingsFile, QWidget* Parent)
-    : QDialog(Parent), FParser(CreateTableFormula(SettingsFile))
+TEditFormulaForm::TEditFormulaForm(QWidget* Parent) : QDialog(Parent)
 {
     setWindowTitle("Edit Formula");
     OnError = [this](const QString& Message) { QMessageBox::critical(this, "Kurvex", Message); };
 
-    FTargets = new QListWidget(this);
+    FTargets = new TKvColumnList(this);
     FTargets->setObjectName("TargetList");
-    FTargets->setFont(QFont("Monospace"));
     FFormula = new QLineEdit(this);
     FFormula->setObjectName("FormulaField");
     FFormula->installEventFilter(this);
@@ -52,10 +39,12 @@ TEditFormulaForm::TEditFormulaForm(const std::string& SettingsFile, QWidget* Par
     FLive->setToolTip("Recalculate column on any change of source columns");
     FCopy = new QRadioButton("Only Copy Values", this);
     FCopy->setToolTip("Only copy results to selected range");
-    FFrom = new QLineEdit(this);
-    FTo = new QLineEdit(this);
-    for (QLineEdit* Field : {FFrom, FTo})
-        Field->setValidator(new QIntValidator(1, 2147483647, Field));
+    FFrom = new TKvIntegerEdit(this);
+    FTo = new TKvIntegerEdit(this);
+    for (TKvIntegerEdit* Field : {FFrom, FTo}) {
+        Field->SetMinValue(1);
+        Field->SetMaxValue(2147483647);
+    }
     FFromLabel = new QLabel("From row", this);
     FToLabel = new QLabel("To row", this);
 
@@ -71,6 +60,10 @@ TEditFormulaForm::TEditFormulaForm(const std::string& SettingsFile, QWidget* Par
     auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(Buttons, &QDialogButtonBox::helpRequested, this, [this] {
+        if (OnHelp)
+            OnHelp("CalculateColumns");
+    });
 
     auto* Right = new QVBoxLayout;
     Right->addWidget(new QLabel("&Formula:", this));
@@ -92,14 +85,7 @@ TEditFormulaForm::TEditFormulaForm(const std::string& SettingsFile, QWidget* Par
 
 TEditFormulaForm::~TEditFormulaForm() = default;
 
-int TEditFormulaForm::TargetColumn() const { return FTargets->currentRow() + 1; }
-
-int TEditFormulaForm::Row(const QLineEdit* Field) const
-{
-    bool Ok = false;
-    const int Value = Field->text().toInt(&Ok);
-    return Ok ? std::max(Value, 1) : 1;
-}
+int TEditFormulaForm::TargetColumn() const { return FTargets->CurrentColumn(); }
 
 void TEditFormulaForm::ModeChanged()
 {
@@ -108,16 +94,17 @@ void TEditFormulaForm::ModeChanged()
         W->setVisible(Copy);
 }
 
-void TEditFormulaForm::Prepare(const TKvDataTable& Table, int ActiveColumn,
+void TEditFormulaForm::Prepare(TKvDataTable& Table, int ActiveColumn,
                                std::optional<std::pair<int, int>> SelectedRows)
 {
     FTable = &Table;
     const int Columns = Table.MaxColumns();
     ActiveColumn = std::clamp(ActiveColumn, 1, Columns);
-    FTargets->clear();
+    std::vector<QString> Captions;
     for (int k = 1; k <= Columns; ++k)
-        FTargets->addItem(TargetText(k, Columns, Table.Column(k).Header));
-    FTargets->setCurrentRow(ActiveColumn - 1);
+        Captions.push_back(Q(Table.Column(k).Header));
+    FTargets->SetColumns(Captions);
+    FTargets->SetCurrentColumn(ActiveColumn);
 
     const TKvTableColumn& C = Table.Column(ActiveColumn);
     int From = 1;
@@ -131,8 +118,8 @@ void TEditFormulaForm::Prepare(const TKvDataTable& Table, int ActiveColumn,
             To = std::max(Table.MaxDataCount(), 1);
         Live = !C.Formula.empty() && C.LiveFormula;
     }
-    FFrom->setText(QString::number(From));
-    FTo->setText(QString::number(To));
+    FFrom->SetValue(From);
+    FTo->SetValue(To);
     FFormula->setText(Q(C.Formula));
     (Live ? FLive : FCopy)->setChecked(true);
     ModeChanged();
@@ -143,13 +130,8 @@ bool TEditFormulaForm::CheckFormula()
 {
     if (!FTable || FFormula->text().isEmpty())
         return true;
-    std::vector<TKvRealVector*> Columns;
-    for (int k = 1; k <= FTable->MaxColumns(); ++k)
-        Columns.push_back(const_cast<TKvLiveVector*>(&FTable->Data(k)));
     try {
-        FParser->BindColumns(Columns);
-        FParser->SetExpression(PrepareFormula(FFormula->text().toStdString()));
-        FParser->Value(Row(FFrom));
+        FTable->CheckFormula(FFormula->text().toStdString(), FFrom->Value());
         return true;
     } catch (const EKvError& E) {
         OnError(Q(E.what()));
@@ -167,24 +149,10 @@ bool TEditFormulaForm::eventFilter(QObject* Watched, QEvent* Event)
 
 void TEditFormulaForm::Apply(TKvDataTable& Table)
 {
+    // Graphs follow the new values once, after all rows are written.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::string Formula = FFormula->text().toStdString();
-    const bool Live = FLive->isChecked() && !Formula.empty();
-    const int Target = TargetColumn();
-    TKvTableColumn& C = Table.Column(Target);
-    C.LiveFormula = Live;
-    C.Formula = Formula;
-    if (Live) {
-        Table.RecalculateColumn(Target);
-    } else if (!Formula.empty()) {
-        const int From = std::min(Row(FFrom), Row(FTo));
-        const int To = std::max(Row(FFrom), Row(FTo));
-        Table.EvaluateColumn(Target, From, To);
-        Table.EnsureRows(To);
-        if (Table.HasLiveFormula())
-            Table.RecalculateAll();
-    }
-    Table.MarkModified();
+    Table.ApplyFormula(TargetColumn(), FFormula->text().toStdString(), FLive->isChecked(), FFrom->Value(),
+                       FTo->Value());
     QApplication::restoreOverrideCursor();
 }
 

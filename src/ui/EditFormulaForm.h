@@ -3,34 +3,33 @@
 // table's columns and either keeps it live with the column or writes its
 // values once into a range of rows.
 
-#include "document/KvColumnFormula.h"
-
 #include <QDialog>
 
-#include <memory>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 
 class QLineEdit;
-class QListWidget;
 class QRadioButton;
 class QLabel;
 
 namespace kv {
 
+class TKvColumnList;
 class TKvDataTable;
+class TKvIntegerEdit;
 
 class TEditFormulaForm : public QDialog {
     Q_OBJECT
 
 public:
-    TEditFormulaForm(const std::string& SettingsFile, QWidget* Parent = nullptr);
+    explicit TEditFormulaForm(QWidget* Parent = nullptr);
     ~TEditFormulaForm() override;
 
     // Fills the dialog for the active column; SelectedRows (1-based, in
     // any order) when the grid has a selected range over that column.
-    void Prepare(const TKvDataTable& Table, int ActiveColumn, std::optional<std::pair<int, int>> SelectedRows);
+    void Prepare(TKvDataTable& Table, int ActiveColumn, std::optional<std::pair<int, int>> SelectedRows);
     // Writes the dialog's choice into the table.
     void Apply(TKvDataTable& Table);
     // Evaluates the formula field once at the From row; reports an error
@@ -38,13 +37,15 @@ public:
     bool CheckFormula();
 
     std::function<void(const QString& Message)> OnError;
+    // The Help button asks for its topic.
+    std::function<void(const QString& Topic)> OnHelp;
 
-    QListWidget* TargetList() const { return FTargets; }
+    TKvColumnList* TargetList() const { return FTargets; }
     QLineEdit* FormulaField() const { return FFormula; }
     QRadioButton* LiveButton() const { return FLive; }
     QRadioButton* CopyButton() const { return FCopy; }
-    QLineEdit* FromField() const { return FFrom; }
-    QLineEdit* ToField() const { return FTo; }
+    TKvIntegerEdit* FromField() const { return FFrom; }
+    TKvIntegerEdit* ToField() const { return FTo; }
     int TargetColumn() const;
 
 protected:
@@ -52,16 +53,14 @@ protected:
 
 private:
     void ModeChanged();
-    int Row(const QLineEdit* Field) const;
 
-    std::unique_ptr<TKvColumnFormula> FParser;
-    const TKvDataTable* FTable = nullptr;
-    QListWidget* FTargets = nullptr;
+    TKvDataTable* FTable = nullptr;
+    TKvColumnList* FTargets = nullptr;
     QLineEdit* FFormula = nullptr;
     QRadioButton* FLive = nullptr;
     QRadioButton* FCopy = nullptr;
-    QLineEdit* FFrom = nullptr;
-    QLineEdit* FTo = nullptr;
+    TKvIntegerEdit* FFrom = nullptr;
+    TKvIntegerEdit* FTo = nullptr;
     QLabel* FFromLabel = nullptr;
     QLabel* FToLabel = nullptr;
 };

@@ -1,6 +1,9 @@
 #include "MainTableForm.h"
 
+#include "AboutForm.h"
 #include "EditFormulaForm.h"
+#include "GoToCellForm.h"
+#include "HelpForm.h"
 #include "KvCaptionPainter.h"
 #include "KvCellGrid.h"
 #include "KvIcons.h"
@@ -82,7 +85,11 @@ TMainTableForm::TMainTableForm(TKvDocument& Document, const TKvPaths& Paths, QWi
     CreateToolBar();
     CreateStatusBar();
     ConnectModel();
-    FFormulaEditor = new TEditFormulaForm(FPaths.SettingsFile, this);
+    FFormulaEditor = new TEditFormulaForm(this);
+    FGoToCell = new TGoToCellForm(this);
+    FHelp = new TKvHelpForm(this);
+    FFormulaEditor->OnHelp = [this](const QString& Topic) { ShowHelpTopic(Topic); };
+    FDocument.Table.SetFormulaEngine(CreateTableFormula(FPaths.SettingsFile));
 
     const TKvFormPlacement& P = FDocument.Table.Placement;
     setGeometry(P.Left, P.Top, P.Width, P.Height);
@@ -746,9 +753,30 @@ void TMainTableForm::ToLastDataRow()
 
 void TMainTableForm::ToFirstRow() { FGrid->SetActiveCell(LockedRows(), ActiveColumn()); }
 
+std::vector<QString> TMainTableForm::ColumnCaptions() const
+{
+    std::vector<QString> Captions;
+    for (int k = 1; k <= FDocument.Table.MaxColumns(); ++k)
+        Captions.push_back(Q(FDocument.Table.Column(k).Header));
+    return Captions;
+}
+
 void TMainTableForm::DoGoTo()
 {
-    // Filled in by the go-to-cell dialog.
+    int Column = ActiveColumn();
+    int Row = FGoToRow;
+    if (!FGoToCell->Execute(ColumnCaptions(), Column, Row))
+        return;
+    GoToCell(Column, Row);
+}
+
+void TMainTableForm::GoToCell(int Column, int Row)
+{
+    FGoToRow = Row;
+    // The grid grows so that the row exists.
+    FDocument.Table.EnsureRows(Row - 1);
+    RefreshGrid();
+    FGrid->SetActiveCell(LockedRows() + Row - 1, Column);
 }
 
 // ---------------------------------------------------------------- questions
@@ -948,10 +976,16 @@ void TMainTableForm::EditFormula()
     }
 }
 
-void TMainTableForm::ShowAbout() {}
+void TMainTableForm::ShowAbout()
+{
+    TAboutForm About(QCoreApplication::applicationVersion(), this);
+    About.exec();
+}
 
-void TMainTableForm::ShowHelpContents() {}
+void TMainTableForm::ShowHelpContents() { FHelp->ShowContents(); }
 
-void TMainTableForm::ShowHelpSearch() {}
+void TMainTableForm::ShowHelpSearch() { FHelp->ShowSearch(); }
+
+void TMainTableForm::ShowHelpTopic(const QString& Topic) { FHelp->ShowTopic(Topic); }
 
 } // namespace kv

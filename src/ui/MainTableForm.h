@@ -25,6 +25,8 @@ namespace kv {
 
 class TKvCellGrid;
 class TEditFormulaForm;
+class TGoToCellForm;
+class TKvHelpForm;
 
 class TMainTableForm : public QMainWindow {
     Q_OBJECT
@@ -58,6 +60,10 @@ public:
     QAction* Action(const QString& Name) const;
     const TKvTableSettings& Settings() const { return FSettings; }
     TEditFormulaForm* FormulaEditor() const { return FFormulaEditor; }
+    TGoToCellForm* GoToCellDialog() const { return FGoToCell; }
+    TKvHelpForm* Help() const { return FHelp; }
+    // Moves the active cell to data row Row (1-based) of Column, growing the grid.
+    void GoToCell(int Column, int Row);
     QLineEdit* CaptionEditor() const { return FCaptionEditor; }
     bool InsertMode() const { return FInsertMode; }
 
@@ -105,6 +111,7 @@ public slots:
     void ShowAbout();
     void ShowHelpContents();
     void ShowHelpSearch();
+    void ShowHelpTopic(const QString& Topic);
     void SetIconStyle(int Style);
 
 protected:
@@ -145,6 +152,7 @@ private:
     // The focused plain text field, when the clipboard commands are its own.
     QLineEdit* FocusedTextField() const;
     void RunFile(const std::function<void()>& Operation);
+    std::vector<QString> ColumnCaptions() const;
 
     TKvDocument& FDocument;
     TKvPaths FPaths;
@@ -160,6 +168,8 @@ private:
     QActionGroup* FIconStyles = nullptr;
     QToolBar* FToolBar = nullptr;
     TEditFormulaForm* FFormulaEditor = nullptr;
+    TGoToCellForm* FGoToCell = nullptr;
+    TKvHelpForm* FHelp = nullptr;
     QStringList FCommandLine;
     bool FActivated = false;
     bool FSettingsSaved = false;

@@ -10,7 +10,10 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include "ui/GoToCellForm.h"
+#include "ui/HelpForm.h"
+#include "ui/KvColumnList.h"
+#include "ui/KvIntegerEdit.h"
 #include <QRadioButton>
 #include <QTest>
 
@@ -301,11 +304,13 @@ TEST_F(MainTable, FormulaEditorInBothModes)
     EXPECT_FALSE(Document.Table.Column(2).LiveFormula);
     // Live mode follows later edits.
     F.Prepare(Document.Table, 3, std::nullopt);
-    EXPECT_EQ(F.TargetList()->count(), 26);
-    EXPECT_EQ(F.TargetList()->item(0)->text().left(3), "A: ");
+    EXPECT_EQ(F.TargetList()->ColumnCount(), 26);
+    EXPECT_EQ(F.TargetList()->CurrentColumn(), 3);
     F.FormulaField()->setText("A+1");
     F.LiveButton()->setChecked(true);
     EXPECT_FALSE(F.FromField()->isVisibleTo(&F));
+    EXPECT_EQ(F.FromField()->Value(), 1);
+    EXPECT_EQ(F.ToField()->Value(), 3); // the rows of the longest column
     F.Apply(Document.Table);
     EXPECT_EQ(Values(3), (std::vector<double>{2, 3, 4}));
     Type(1, 3, "10");
@@ -317,7 +322,30 @@ TEST_F(MainTable, FormulaEditorInBothModes)
     F.FormulaField()->setText("A+*");
     EXPECT_FALSE(F.CheckFormula());
     EXPECT_FALSE(Reported.isEmpty());
-    Shot("main-window-formula-editor-table");
+    if (const char* Folder = std::getenv("KURVEX_SHOTS")) {
+        F.Prepare(Document.Table, 3, std::nullopt);
+        F.show();
+        F.grab().save(QString(Folder) + "/formula-editor.png");
+        F.hide();
+    }
+}
+
+TEST_F(MainTable, GoToCellGrowsTheGridAndMovesThere)
+{
+    Open();
+    const int Rows = Grid().RowCount();
+    Form->GoToCell(5, 5000);
+    EXPECT_EQ(Grid().ActiveCell(), (TKvGridCoord{Locked() + 4999, 5}));
+    EXPECT_GT(Grid().RowCount(), Rows);
+    EXPECT_GE(Grid().ActiveCell().Row, Grid().TopRow());
+    EXPECT_LT(Grid().ActiveCell().Row, Grid().TopRow() + Grid().VisibleScrollableRows());
+}
+
+TEST_F(MainTable, FormulaHelpOpensItsTopic)
+{
+    Open();
+    Form->FormulaEditor()->OnHelp("CalculateColumns");
+    EXPECT_EQ(Form->Help()->CurrentTopic(), "CalculateColumns");
 }
 
 TEST_F(MainTable, LiveColumnsAreReadOnlyAndHinted)
