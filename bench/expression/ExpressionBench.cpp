@@ -1,7 +1,7 @@
 // Per-row evaluation of three formulas over ten million rows: the parser
-// objects (with and without the fault check, with variables and with the
-// table's column functions) beside muparser and hand-written C++, all in
-// the same run. One iteration computes all rows; the ns/row counter is the
+// objects (with and without the fault check, with variables, with the
+// table's column functions one row per call, and all rows of the column at
+// once in blocks) beside muparser and hand-written C++, all in the same run. One iteration computes all rows; the ns/row counter is the
 // time per row.
 
 #include "BenchRatio.h"
@@ -123,6 +123,21 @@ void BM_KurvexTable(benchmark::State& State)
     SetRowsCounter(State);
 }
 
+// The same column formulas computed for all rows at once (blocks of rows).
+void BM_KurvexTableRows(benchmark::State& State)
+{
+    TData& D = Data();
+    kv::TTableParser P;
+    P.SetColumn(0, &D.A);
+    P.SetColumn(1, &D.B);
+    P.SetExpression(Formulas[State.range(0)].Table);
+    for (auto _ : State) {
+        P.ValuesOfRows(1, D.Out);
+        benchmark::DoNotOptimize(D.Out.data());
+    }
+    SetRowsCounter(State);
+}
+
 #ifdef KURVEX_HAVE_MUPARSER
 void BM_MuParser(benchmark::State& State)
 {
@@ -184,6 +199,7 @@ BENCHMARK(BM_KurvexVariables<CkOperations>)->Name("BM_KurvexVariables")->DenseRa
 BENCHMARK(BM_KurvexVariables<CkNone>)->Name("BM_KurvexUnchecked")->DenseRange(0, 2)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KurvexVariables<CkFlags>)->Name("BM_KurvexFlags")->DenseRange(0, 2)->Iterations(3)->Unit(benchmark::kMillisecond);
 KV_EXPRESSION_BENCH(BM_KurvexTable);
+KV_EXPRESSION_BENCH(BM_KurvexTableRows);
 
 KvBenchRatio("BM_KurvexVariables/0/iterations:3", "BM_MuParser/0/iterations:3", 1.0);
 KvBenchRatio("BM_KurvexVariables/1/iterations:3", "BM_MuParser/1/iterations:3", 1.0);
@@ -197,6 +213,12 @@ KvBenchRatio("BM_KurvexTable/2/iterations:3", "BM_MuParser/2/iterations:3", 1.0)
 KvBenchRatio("BM_KurvexTable/0/iterations:3", "BM_Hand/0/iterations:3", 3.0);
 KvBenchRatio("BM_KurvexTable/1/iterations:3", "BM_Hand/1/iterations:3", 3.0);
 KvBenchRatio("BM_KurvexTable/2/iterations:3", "BM_Hand/2/iterations:3", 3.0);
+KvBenchRatio("BM_KurvexTableRows/0/iterations:3", "BM_MuParser/0/iterations:3", 1.0);
+KvBenchRatio("BM_KurvexTableRows/1/iterations:3", "BM_MuParser/1/iterations:3", 1.0);
+KvBenchRatio("BM_KurvexTableRows/2/iterations:3", "BM_MuParser/2/iterations:3", 1.0);
+KvBenchRatio("BM_KurvexTableRows/0/iterations:3", "BM_Hand/0/iterations:3", 3.0);
+KvBenchRatio("BM_KurvexTableRows/1/iterations:3", "BM_Hand/1/iterations:3", 3.0);
+KvBenchRatio("BM_KurvexTableRows/2/iterations:3", "BM_Hand/2/iterations:3", 3.0);
 // The cost of the fault check: per operation (the one in use) and by the
 // status flags after each evaluation (measured for comparison).
 KvBenchRatio("BM_KurvexVariables/0/iterations:3", "BM_KurvexUnchecked/0/iterations:3", 0);

@@ -561,6 +561,7 @@ struct TBuildOperation {
     int Dest = -1;
     TOperationProc Proc = nullptr;
     const void* Context = nullptr;
+    TBlockProc Block = nullptr;
     uint8_t Token = 0;
 };
 
@@ -702,6 +703,7 @@ void TExpressionBuilder::Visit(const TTerm& T)
     uint8_t Token = 0;
     TOperationProc Proc = nullptr;
     const void* Context = nullptr;
+    TBlockProc Block = nullptr;
     switch (Form) {
     case FmNegate:
         A1 = T.I + 1;
@@ -717,6 +719,7 @@ void TExpressionBuilder::Visit(const TTerm& T)
         Token = TkFunctionOne;
         Proc = E->Proc;
         Context = E->Context;
+        Block = E->Block;
         break;
     }
     case FmCall2: {
@@ -733,6 +736,7 @@ void TExpressionBuilder::Visit(const TTerm& T)
         Token = TkFunctionTwo;
         Proc = E->Proc;
         Context = E->Context;
+        Block = E->Block;
         break;
     }
     default: {
@@ -776,6 +780,7 @@ void TExpressionBuilder::Visit(const TTerm& T)
     Op.Token = Token;
     Op.Proc = Token < TkFunctionOne ? OperationProcs[Token] : Proc;
     Op.Context = Context;
+    Op.Block = Block;
     Op.Dest = NewCell(0.0);
     const int OpIndex = static_cast<int>(FOperations.size());
     FOperations.push_back(Op);
@@ -824,6 +829,7 @@ std::unique_ptr<TCompiledExpression> TExpressionBuilder::Build(int i, int j)
         R.Arg2 = Resolve(B.Arg2);
         R.Token = B.Token;
         R.Context = B.Context;
+        R.Block = B.Block;
         if (FDeepest == 0) {
             // A single number or variable: the placeholder is the list.
             R.Dest = Resolve(B.Arg1);

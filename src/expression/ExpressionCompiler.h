@@ -106,6 +106,24 @@ struct TOperationRecord;
 // division by zero, a row out of range) is raised from here.
 using TOperationProc = void (*)(const TOperationRecord* Op);
 
+// One operation of the block evaluator (ExpressionBlock.h): the operands and
+// the result are arrays of one value per row of the block.
+struct TBlockOperation {
+    const double* Arg1 = nullptr;
+    const double* Arg2 = nullptr;
+    double* Dest = nullptr;
+    const void* Context = nullptr;
+    TOperationProc Proc = nullptr; // the operation's own procedure
+    // Non-null when Arg1 is the varying input itself: then *Arg1Consecutive
+    // tells that this block's inputs are First, First + 1, ... (whole rows).
+    const bool* Arg1Consecutive = nullptr;
+};
+// Computes Count rows; returns false when any row faults or any result is
+// not finite (the block is then recomputed row by row to raise each row's
+// fault). Never throws.
+using TBlockProc = bool (*)(const TBlockOperation& Op, int Count);
+
+
 struct TOperationRecord {
     const double* Arg1 = nullptr;
     const double* Arg2 = nullptr;
@@ -115,14 +133,18 @@ struct TOperationRecord {
     // For function calls: the Context of the function's list entry (the
     // column functions keep their column slot there); otherwise null.
     const void* Context = nullptr;
+    // For function calls: the block procedure of the entry, or null.
+    TBlockProc Block = nullptr;
     uint8_t Token = 0;
 };
 
 // A function of a function list: its procedure and a context pointer that
-// the procedure reads through Op->Context.
+// the procedure reads through Op->Context; optionally the same function
+// over a block of rows (else the block evaluator calls Proc row by row).
 struct TFunctionEntry {
     TOperationProc Proc = nullptr;
     const void* Context = nullptr;
+    TBlockProc Block = nullptr;
 };
 
 // ---------------------------------------------------------------------------
@@ -200,6 +222,11 @@ public:
     int Depth() const { return FDepth; }
     // The cell that holds the value after a run.
     const double* Result() const { return FResult; }
+    // True for the list's own constant and result cells.
+    bool OwnsCell(const double* Cell) const
+    {
+        return Cell >= FCells.get() && Cell < FCells.get() + FCellCount;
+    }
 
     // Runs every record once, without any fault check.
     void Run() const

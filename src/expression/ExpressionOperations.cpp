@@ -1,5 +1,7 @@
 #include "ExpressionOperations.h"
 
+#include "ExpressionBlock.h"
+
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -108,6 +110,31 @@ template <double (*F)(double, double)>
 void Proc2(const TOperationRecord* Op)
 {
     *Op->Dest = CheckedResult(F(*Op->Arg1, *Op->Arg2));
+}
+
+// The same functions over a block of rows: a fault is only reported (the
+// block is then redone row by row through Proc1 and Proc2, which raise it).
+template <double (*F)(double)>
+bool Block1(const TBlockOperation& Op, int Count)
+{
+    uint64_t Bad = 0;
+    for (int k = 0; k < Count; ++k) {
+        const double R = F(Op.Arg1[k]);
+        Op.Dest[k] = R;
+        Bad |= NonFinite(R);
+    }
+    return Bad == 0;
+}
+template <double (*F)(double, double)>
+bool Block2(const TBlockOperation& Op, int Count)
+{
+    uint64_t Bad = 0;
+    for (int k = 0; k < Count; ++k) {
+        const double R = F(Op.Arg1[k], Op.Arg2[k]);
+        Op.Dest[k] = R;
+        Bad |= NonFinite(R);
+    }
+    return Bad == 0;
 }
 
 double Abs(double X) { return std::fabs(X); }
@@ -250,53 +277,53 @@ double RandomUniform()
 
 void AddStandardFunctions(TFunctionList& One, TFunctionList& Two)
 {
-    auto Add = [](TFunctionList& List, const char* Name, TOperationProc Proc) {
-        if (!List.Add(Name, TFunctionEntry{Proc, nullptr}))
+    auto Add = [](TFunctionList& List, const char* Name, TOperationProc Proc, TBlockProc Block = nullptr) {
+        if (!List.Add(Name, TFunctionEntry{Proc, nullptr, Block}))
             throw EStringListError();
     };
     One.SetCapacity(32);
-    Add(One, "ABS", Proc1<Abs>);
-    Add(One, "ARCCOS", Proc1<fn::Arccos>);
-    Add(One, "ARCCOSH", Proc1<Arccosh>);
-    Add(One, "ARCSIN", Proc1<fn::Arcsin>);
-    Add(One, "ARCSINH", Proc1<Arcsinh>);
-    Add(One, "ARCTAN", Proc1<Arctan>);
-    Add(One, "ARCTANH", Proc1<Arctanh, PoleAtOne>);
-    Add(One, "CEIL", Proc1<fn::Ceil>);
-    Add(One, "COS", Proc1<fn::Cos>);
-    Add(One, "COSH", Proc1<Cosh>);
-    Add(One, "COTAN", Proc1<Cotan, CotanPole>);
-    Add(One, "DEGTORAD", Proc1<fn::DegToRad>);
-    Add(One, "EXP", Proc1<Exp>);
-    Add(One, "FLOOR", Proc1<fn::Floor>);
-    Add(One, "FRAC", Proc1<fn::Frac>);
-    Add(One, "HEAV", Proc1<fn::Heav>);
-    Add(One, "INT", Proc1<Int>);
-    Add(One, "LN", Proc1<Ln, PoleAtZero>);
-    Add(One, "LG", Proc1<Lg, PoleAtZero>);
-    Add(One, "LOG10", Proc1<Lg, PoleAtZero>);
-    Add(One, "LOG2", Proc1<Log2, PoleAtZero>);
-    Add(One, "PH", Proc1<fn::Ph>);
-    Add(One, "RADTODEG", Proc1<fn::RadToDeg>);
+    Add(One, "ABS", Proc1<Abs>, Block1<Abs>);
+    Add(One, "ARCCOS", Proc1<fn::Arccos>, Block1<fn::Arccos>);
+    Add(One, "ARCCOSH", Proc1<Arccosh>, Block1<Arccosh>);
+    Add(One, "ARCSIN", Proc1<fn::Arcsin>, Block1<fn::Arcsin>);
+    Add(One, "ARCSINH", Proc1<Arcsinh>, Block1<Arcsinh>);
+    Add(One, "ARCTAN", Proc1<Arctan>, Block1<Arctan>);
+    Add(One, "ARCTANH", Proc1<Arctanh, PoleAtOne>, Block1<Arctanh>);
+    Add(One, "CEIL", Proc1<fn::Ceil>, Block1<fn::Ceil>);
+    Add(One, "COS", Proc1<fn::Cos>, Block1<fn::Cos>);
+    Add(One, "COSH", Proc1<Cosh>, Block1<Cosh>);
+    Add(One, "COTAN", Proc1<Cotan, CotanPole>, Block1<Cotan>);
+    Add(One, "DEGTORAD", Proc1<fn::DegToRad>, Block1<fn::DegToRad>);
+    Add(One, "EXP", Proc1<Exp>, Block1<Exp>);
+    Add(One, "FLOOR", Proc1<fn::Floor>, Block1<fn::Floor>);
+    Add(One, "FRAC", Proc1<fn::Frac>, Block1<fn::Frac>);
+    Add(One, "HEAV", Proc1<fn::Heav>, Block1<fn::Heav>);
+    Add(One, "INT", Proc1<Int>, Block1<Int>);
+    Add(One, "LN", Proc1<Ln, PoleAtZero>, Block1<Ln>);
+    Add(One, "LG", Proc1<Lg, PoleAtZero>, Block1<Lg>);
+    Add(One, "LOG10", Proc1<Lg, PoleAtZero>, Block1<Lg>);
+    Add(One, "LOG2", Proc1<Log2, PoleAtZero>, Block1<Log2>);
+    Add(One, "PH", Proc1<fn::Ph>, Block1<fn::Ph>);
+    Add(One, "RADTODEG", Proc1<fn::RadToDeg>, Block1<fn::RadToDeg>);
     SeedRandom();
-    Add(One, "RANDOM", Proc1<Random>);
-    Add(One, "RND", Proc1<Rnd>);
+    Add(One, "RANDOM", Proc1<Random>, Block1<Random>);
+    Add(One, "RND", Proc1<Rnd>, Block1<Rnd>);
     Add(One, "ROUND", Proc1<fn::Round>);
-    Add(One, "SIGN", Proc1<fn::Sign>);
-    Add(One, "SIN", Proc1<fn::Sin>);
-    Add(One, "SINH", Proc1<Sinh>);
-    Add(One, "SQR", Proc1<Sqr>);
-    Add(One, "SQRT", Proc1<Sqrt>);
-    Add(One, "TAN", Proc1<Tan>);
-    Add(One, "TRUNC", Proc1<Int>);
-    Add(One, "ZERO", Proc1<fn::Zero>);
+    Add(One, "SIGN", Proc1<fn::Sign>, Block1<fn::Sign>);
+    Add(One, "SIN", Proc1<fn::Sin>, Block1<fn::Sin>);
+    Add(One, "SINH", Proc1<Sinh>, Block1<Sinh>);
+    Add(One, "SQR", Proc1<Sqr>, Block1<Sqr>);
+    Add(One, "SQRT", Proc1<Sqrt>, Block1<Sqrt>);
+    Add(One, "TAN", Proc1<Tan>, Block1<Tan>);
+    Add(One, "TRUNC", Proc1<Int>, Block1<Int>);
+    Add(One, "ZERO", Proc1<fn::Zero>, Block1<fn::Zero>);
     Two.SetCapacity(8);
-    Add(Two, "MAX", Proc2<fn::Max>);
-    Add(Two, "MIN", Proc2<fn::Min>);
+    Add(Two, "MAX", Proc2<fn::Max>, Block2<fn::Max>);
+    Add(Two, "MIN", Proc2<fn::Min>, Block2<fn::Min>);
     Add(Two, "POWER", Proc2<Power>);
     Add(Two, "INTPOWER", Proc2<fn::IntPower>);
-    Add(Two, "LOGN", Proc2<fn::LogN>);
-    Add(Two, "ARG", Proc2<fn::Arg>);
+    Add(Two, "LOGN", Proc2<fn::LogN>); // raises from inside: row by row
+    Add(Two, "ARG", Proc2<fn::Arg>, Block2<fn::Arg>);
 }
 
 void RaiseNonFinite(double R, bool ZeroDivide)

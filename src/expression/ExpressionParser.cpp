@@ -1,10 +1,13 @@
 #include "ExpressionParser.h"
 
+#include "ExpressionBlock.h"
 #include "ExpressionOperations.h"
 #include "foundation/KvLargeIniFile.h"
 #include "foundation/KvStrings.h"
 
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace kv {
 
@@ -42,6 +45,29 @@ void ColumnValue(const TOperationRecord* Op)
     const double Index = R - 1.0;
     const int32_t i = Index < -2147483648.0 ? INT32_MIN : Index > 2147483647.0 ? INT32_MAX : static_cast<int32_t>(Index);
     throw ERangeError("i=" + std::to_string(i) + " index out of range");
+}
+
+bool ColumnBlock(const TBlockOperation& Op, int Count)
+{
+    const TKvRealVector* Vector = static_cast<const TTableParser::TColumnSlot*>(Op.Context)->Vector;
+    if (Vector == nullptr)
+        return false;
+    const double* Values = Vector->Data();
+    const double Last = static_cast<double>(Vector->Count());
+    const double* Rows = Op.Arg1;
+    // The table's own rows in order (a plain "#", the common case): one copy.
+    const double First = Rows[0];
+    if (Op.Arg1Consecutive && *Op.Arg1Consecutive && First >= 1.0 && First + (Count - 1) <= Last) {
+        std::memcpy(Op.Dest, Values + static_cast<int32_t>(First) - 1, static_cast<size_t>(Count) * sizeof(double));
+        return true;
+    }
+    for (int k = 0; k < Count; ++k) {
+        const double R = RoundHalfEven(Rows[k]);
+        if (!(R >= 1.0 && R <= Last))
+            return false;
+        Op.Dest[k] = Values[static_cast<int32_t>(R) - 1];
+    }
+    return true;
 }
 
 } // namespace
@@ -83,7 +109,18 @@ bool TCustomParser::Compile()
     }
 }
 
-void TCustomParser::FreeCompiled() { FCompiled.reset(); }
+void TCustomParser::FreeCompiled()
+{
+    FBlock.reset();
+    FCompiled.reset();
+}
+
+TBlockEvaluator& TCustomParser::BlockEvaluator(const double* Varying)
+{
+    if (!FBlock)
+        FBlock = std::make_unique<TBlockEvaluator>(*FCompiled, Varying);
+    return *FBlock;
+}
 
 double* TCustomParser::SetVariable(std::string_view Name, double Value)
 {
@@ -181,6 +218,25 @@ void TFunctionParser::SetParameterValues(std::span<const double> Values)
         FParameters[i] = Values[i];
 }
 
+void TFunctionParser::ValuesAt(std::span<const double> Xs, std::span<double> Out)
+{
+    if (Out.size() < Xs.size())
+        throw ERangeError("i=" + std::to_string(Out.size()) + " index out of range");
+    if (!Compiled()) {
+        std::fill(Out.begin(), Out.begin() + static_cast<std::ptrdiff_t>(Xs.size()), 0.0);
+        return;
+    }
+    TBlockEvaluator& Block = BlockEvaluator(&FX);
+    for (size_t Start = 0; Start < Xs.size(); Start += TBlockEvaluator::BlockSize) {
+        const int Count = static_cast<int>(std::min<size_t>(TBlockEvaluator::BlockSize, Xs.size() - Start));
+        if (!Block.Run(Xs.data() + Start, Count, Out.data() + Start))
+            for (int k = 0; k < Count; ++k)
+                Out[Start + static_cast<size_t>(k)] = ValueAt(Xs[Start + static_cast<size_t>(k)]);
+    }
+    if (!Xs.empty())
+        FX = Xs.back();
+}
+
 // --- TTableParser ---------------------------------------------------------------
 
 TTableParser::TTableParser(const std::string& SettingsFileName)
@@ -190,12 +246,48 @@ TTableParser::TTableParser(const std::string& SettingsFileName)
     MutableOneArgFunctions().SetCapacity(64);
     for (int i = 0; i < ColumnCount; ++i) {
         FColumns[static_cast<size_t>(i)].Letter = static_cast<char>('A' + i);
-        AddFunctionOne(std::string(1, static_cast<char>('A' + i)), ColumnValue, &FColumns[static_cast<size_t>(i)]);
+        if (!MutableOneArgFunctions().Add(std::string(1, static_cast<char>('A' + i)),
+                                          TFunctionEntry{ColumnValue, &FColumns[static_cast<size_t>(i)], ColumnBlock}))
+            throw EStringListError();
     }
     MutableVariableList().SetCapacity(64);
     RegisterOwnVariable("#", &FRow);
     RegisterOwnVariable("ROW", &FRow);
     LoadNamedConstants(SettingsFileName);
+}
+
+void TTableParser::ValuesOfRows(int32_t FirstRow, std::span<double> Out, const TCellErrorEvent& OnCellError)
+{
+    if (!Compiled()) {
+        std::fill(Out.begin(), Out.end(), 0.0);
+        return;
+    }
+    TBlockEvaluator& Block = BlockEvaluator(&FRow);
+    double Rows[TBlockEvaluator::BlockSize];
+    for (size_t Start = 0; Start < Out.size(); Start += TBlockEvaluator::BlockSize) {
+        const int Count = static_cast<int>(std::min<size_t>(TBlockEvaluator::BlockSize, Out.size() - Start));
+        for (int k = 0; k < Count; ++k)
+            Rows[k] = static_cast<double>(FirstRow) + static_cast<double>(Start) + k;
+        FRow = Rows[Count - 1];
+        double* Target = Out.data() + Start;
+        // A faulting row keeps its old entry: the block run may have
+        // written over it.
+        double Saved[TBlockEvaluator::BlockSize];
+        std::copy(Target, Target + Count, Saved);
+        if (Block.Run(Rows, Count, Target, true))
+            continue;
+        std::copy(Saved, Saved + Count, Target);
+        for (int k = 0; k < Count; ++k) {
+            FRow = Rows[k];
+            try {
+                Out[Start + static_cast<size_t>(k)] = Value();
+            } catch (const EKvError& E) {
+                if (!OnCellError)
+                    throw;
+                OnCellError(static_cast<int32_t>(Rows[k]), E);
+            }
+        }
+    }
 }
 
 void TTableParser::SetColumn(int Index, const TKvRealVector* Vector)

@@ -27,6 +27,7 @@
 namespace kv {
 
 class TCustomParser;
+class TBlockEvaluator;
 
 // Receives a compile error when assigned: (Sender, E).
 using TParserExceptionEvent = std::function<void(TCustomParser& Sender, const EMathParserError& E)>;
@@ -105,6 +106,9 @@ public:
     const std::vector<std::string>& ConstantErrors() const { return FConstantErrors; }
 
 protected:
+    // The block evaluator of the compiled list with Varying as the cell that
+    // changes from row to row; built at the first use after a compile.
+    TBlockEvaluator& BlockEvaluator(const double* Varying);
     // Registers a cell that lives inside the parser object under Name
     // (never released by ClearVariables).
     void RegisterOwnVariable(std::string_view Name, double* Cell);
@@ -120,6 +124,7 @@ private:
     TFunctionList FOneArgFunctions;
     TFunctionList FTwoArgFunctions;
     std::unique_ptr<TCompiledExpression> FCompiled;
+    std::unique_ptr<TBlockEvaluator> FBlock;
     std::vector<std::unique_ptr<double>> FCreatedCells; // cells made by SetVariable
     std::vector<std::string> FConstantErrors;
 };
@@ -147,6 +152,10 @@ public:
         FX = AX;
         return Value();
     }
+    // Out[i] := ValueAt(Xs[i]) for every i (Out.size() >= Xs.size()),
+    // computed in blocks of rows; raises the fault of the first X that
+    // faults (X is then that value). Much faster than one ValueAt per X.
+    void ValuesAt(std::span<const double> Xs, std::span<double> Out);
 
 private:
     double FX = 0.0;
@@ -173,6 +182,15 @@ public:
     const TKvRealVector* Column(int Index) const { return FColumns[static_cast<size_t>(Index)].Vector; }
     // Binds columns 0.. to Vectors (the rest to null).
     void SetColumns(std::span<const TKvRealVector* const> Vectors);
+
+    // Out[k] := the value in row FirstRow + k (1-based) for every k,
+    // computed in blocks of rows. A row that faults is handed to
+    // OnCellError with its exception (its Out entry is left as it was) and
+    // the others go on; without a handler the first fault is raised. Row is
+    // left at the last row computed. Much faster than SetRow and Value per
+    // row, with the same values and errors.
+    using TCellErrorEvent = std::function<void(int32_t Row, const EKvError& E)>;
+    void ValuesOfRows(int32_t FirstRow, std::span<double> Out, const TCellErrorEvent& OnCellError = {});
 
     // The slot a column function reads through its Context.
     struct TColumnSlot {

@@ -406,7 +406,10 @@ std::vector<std::string> AdversarialTexts(size_t Length)
     T.push_back(Repeat("MAX(X,", Length / 7) + "X" + Repeat(")", Length / 7));
     T.push_back(Repeat("MAX(1,", Length / 8) + Repeat(",1)", Length / 8));
     T.push_back(Repeat("(1+1)*", Length - 1) + "(");
-    T.push_back("(" + Repeat("1+", Length - 3) + "1)");
+    std::string Wrapped(1, '(');
+    Wrapped += Repeat("1+", Length - 3);
+    Wrapped += "1)";
+    T.push_back(Wrapped);
     T.push_back(Repeat("X+(", Length / 4) + Repeat(")+X", Length / 4));
     T.push_back(Repeat("1,", Length));
     T.push_back(Repeat("1E+1E-", Length));
@@ -419,8 +422,10 @@ std::vector<std::string> AdversarialTexts(size_t Length)
     }
     for (int i = 0; i < 10; ++i) {
         std::string S = RandomExpression(Random, 12);
-        while (S.size() < Length)
-            S += "+" + RandomExpression(Random, 8);
+        while (S.size() < Length) {
+            S += '+';
+            S += RandomExpression(Random, 8);
+        }
         T.push_back(S.substr(0, Length));
     }
     return T;

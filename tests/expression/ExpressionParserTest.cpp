@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <typeinfo>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -258,6 +260,78 @@ TEST(TableParser, ColumnRangeErrors)
     EXPECT_EQ(P.Column(0), &A);
     EXPECT_EQ(P.Column(1), nullptr);
     EXPECT_THROW(P.SetColumn(26, &A), ERangeError);
+}
+
+// The block evaluation gives every row the value and the error of its own
+// evaluation, across block boundaries.
+TEST(TableParser, ValuesOfRowsEqualsRowByRow)
+{
+    TTableParser P;
+    TKvRealVector A, B;
+    for (int i = 0; i < 700; ++i) {
+        A.Add(i % 7 == 3 ? 0.0 : (i % 5) - 1.5 + i * 0.01);
+        B.Add(std::sin(i) * 100);
+    }
+    P.SetColumn(0, &A);
+    P.SetColumn(1, &B);
+    P.SetVariable("K", 2.5);
+    const char* Formulas[] = {
+        "A(#)*2+B(#)", "SIN(A(#))*B(#)+A(#)^2-3*B(#)", "(A(#)-B(#))/(A(#)+B(#)+1)*EXP(-A(#)/1000)",
+        "1/A(#)", "A(#+1)", "A(#-600)", "SQRT(A(#))", "ROUND(B(#))", "B(#)MOD3", "LOGN(2,ABS(A(#)))",
+        "#", "3", "K*#", "ROW^3-A(ROW)^5", "C(1)", "MAX(A(#),1/A(#))", "A(#)^K", "EXP(B(#))",
+        "POWER(A(#),0.5)", "INTPOWER(B(#),3)",
+    };
+    const int32_t FirstRow = 3;
+    for (const char* F : Formulas) {
+        SCOPED_TRACE(F);
+        P.SetExpression(F);
+        std::vector<double> Expected(650, -1), Got(650, -1);
+        std::vector<std::string> ExpectedErrors(650), GotErrors(650);
+        for (int32_t k = 0; k < 650; ++k) {
+            P.SetRow(FirstRow + k);
+            try {
+                Expected[static_cast<size_t>(k)] = P.Value();
+            } catch (const EKvError& E) {
+                ExpectedErrors[static_cast<size_t>(k)] = typeid(E).name() + std::string(": ") + E.what();
+            }
+        }
+        P.ValuesOfRows(FirstRow, Got, [&](int32_t Row, const EKvError& E) {
+            GotErrors[static_cast<size_t>(Row - FirstRow)] = typeid(E).name() + std::string(": ") + E.what();
+        });
+        EXPECT_EQ(Got, Expected);
+        EXPECT_EQ(GotErrors, ExpectedErrors);
+        EXPECT_EQ(P.Row(), FirstRow + 649);
+    }
+    // Without a handler the first fault is raised.
+    P.SetExpression("1/A(#)");
+    std::vector<double> Out(20);
+    EXPECT_THROW(P.ValuesOfRows(1, Out), EZeroDivide);
+    EXPECT_EQ(P.Row(), 4);
+}
+
+TEST(FunctionParser, ValuesAtEqualsValueAt)
+{
+    TFunctionParser P;
+    const double Parameters[] = {1.5, -0.25, 3};
+    P.SetParameterValues(Parameters);
+    std::vector<double> Xs;
+    for (int i = 0; i < 600; ++i)
+        Xs.push_back(i * 0.37 - 50);
+    for (const char* F : {"A*EXP(B*X)+C", "A*X^2+B*X+C", "SIN(X)/X", "3", "X", "ARCTAN(X)*C"}) {
+        SCOPED_TRACE(F);
+        P.SetExpression(F);
+        std::vector<double> Got(Xs.size());
+        P.ValuesAt(Xs, Got);
+        for (size_t i = 0; i < Xs.size(); ++i)
+            ASSERT_EQ(Got[i], P.ValueAt(Xs[i])) << i;
+    }
+    // A fault stops at the first X that faults, with that X's error.
+    P.SetExpression("1/(X-10)");
+    std::vector<double> Xs2 = {1, 2, 10, 11};
+    std::vector<double> Out(4);
+    EXPECT_THROW(P.ValuesAt(Xs2, Out), EZeroDivide);
+    EXPECT_EQ(P.X(), 10);
+    EXPECT_EQ(Out[1], 1.0 / (2 - 10));
 }
 
 class NamedConstants : public ::testing::Test {

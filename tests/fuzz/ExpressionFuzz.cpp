@@ -6,6 +6,7 @@
 
 #include "expression/ExpressionParser.h"
 #include "foundation/KvFormatSettings.h"
+#include "foundation/KvStrings.h"
 
 #include <cmath>
 #include <cstddef>
@@ -18,6 +19,12 @@ void Check(bool Condition)
 {
     if (!Condition)
         __builtin_trap();
+}
+
+bool Random(const std::string& Text)
+{
+    const std::string Upper = kv::UpperCase(Text);
+    return Upper.find("RAND") != std::string::npos || Upper.find("RND") != std::string::npos;
 }
 
 void Exercise(kv::TCustomParser& P, const std::string& Text, void (*SetInput)(kv::TCustomParser&, double))
@@ -35,8 +42,7 @@ void Exercise(kv::TCustomParser& P, const std::string& Text, void (*SetInput)(kv
     Check(E != nullptr && !P.ParseError());
     Check(E->Depth() >= 0 && E->Depth() <= kv::MaxNestingLevel);
     Check(E->Count() >= 1 && E->Count() <= static_cast<size_t>(kv::MaxNestingLevel * kv::MaxLevelPositions));
-    const bool Random = Text.find("RAND") != std::string::npos || Text.find("RND") != std::string::npos ||
-                        Text.find("rand") != std::string::npos || Text.find("rnd") != std::string::npos;
+    const bool Random = ::Random(Text);
     for (double Input : {1.0, 2.0, -3.5, 0.0, 1e300, 7.0}) {
         SetInput(P, Input);
         double First = 0;
@@ -80,6 +86,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         P.SetColumn(2, &Column);
         P.SetPascalNumberformat((Mode & 8) != 0);
         Exercise(P, Text, [](kv::TCustomParser& Parser, double V) { static_cast<kv::TTableParser&>(Parser).SetRow(V); });
+        // All rows at once give each row its own value or error.
+        if (P.Compiled() && !Random(Text)) {
+            double Block[6] = {}, Single[6] = {};
+            bool BlockFailed[6] = {}, SingleFailed[6] = {};
+            P.ValuesOfRows(-1, Block, [&](int32_t Row, const kv::EKvError&) { BlockFailed[Row + 1] = true; });
+            for (int k = 0; k < 6; ++k) {
+                P.SetRow(k - 1);
+                try {
+                    Single[k] = P.Value();
+                } catch (const kv::EKvError&) {
+                    SingleFailed[k] = true;
+                }
+                Check(BlockFailed[k] == SingleFailed[k]);
+                Check(SingleFailed[k] || Block[k] == Single[k]);
+            }
+        }
     } else {
         kv::TFunctionParser P;
         P.SetPascalNumberformat((Mode & 8) != 0);
