@@ -4,6 +4,7 @@
 // is timed).
 
 #include "BenchRatio.h"
+#include "KvBenchModel.h"
 
 #include "analysis/KvAkima.h"
 #include "analysis/KvApproxSpline.h"
@@ -265,6 +266,14 @@ void BM_SimplexNative(benchmark::State& State)
                });
 }
 BENCHMARK(BM_SimplexNative)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_SimplexVectorModel(benchmark::State& State)
+{
+    RunSimplex(State, [](std::span<const double> p, double x) { return p[0] * std::exp(-p[1] * x) + p[2]; },
+               ExponentialModelValues);
+}
+BENCHMARK(BM_SimplexVectorModel)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+KvBenchRatio("BM_SimplexVectorModel/10000/iterations:3", "BM_SciPyNelderMead/10000/iterations:1/manual_time", 1.0);
 
 #ifdef KURVEX_HAS_EXPRESSION_MODEL
 void BM_SimplexExpression(benchmark::State& State)

@@ -2,7 +2,7 @@
 """SciPy and NumPy baselines for the analysis benchmarks.
 
 Called by the benchmark program with a case name and the data file it wrote
-(raw float64 arrays, see below); prints the best of a few timed runs in
+(raw float64 arrays, see below); prints the median of a few timed runs in
 seconds. Only the computation is timed, not the interpreter start or the
 loading of the data.
 
@@ -18,13 +18,13 @@ import time
 import numpy as np
 
 
-def best_of(runs, fn):
-    best = float("inf")
+def median_of(runs, fn):
+    times = []
     for _ in range(runs):
         t = time.perf_counter()
         fn()
-        best = min(best, time.perf_counter() - t)
-    return best
+        times.append(time.perf_counter() - t)
+    return sorted(times)[len(times) // 2]
 
 
 def main():
@@ -39,18 +39,18 @@ def main():
         def run():
             order = np.argsort(x, kind="quicksort")
             Akima1DInterpolator(x[order], y[order])(xs)
-        print(best_of(runs, run))
+        print(median_of(runs, run))
     elif case == "spline":
         from scipy.interpolate import make_smoothing_spline
         factor = data[0]
         n = (data.size - 1) // 3
         x, y, w = data[1:1 + n], data[1 + n:1 + 2 * n], data[1 + 2 * n:]
-        print(best_of(runs, lambda: make_smoothing_spline(x, y, w=w, lam=1.0 / factor)))
+        print(median_of(runs, lambda: make_smoothing_spline(x, y, w=w, lam=1.0 / factor)))
     elif case in ("poly5", "line"):
         n = data.size // 2
         x, y = data[:n], data[n:]
         degree = 5 if case == "poly5" else 1
-        print(best_of(runs, lambda: np.polyfit(x, y, degree)))
+        print(median_of(runs, lambda: np.polyfit(x, y, degree)))
     elif case == "simplex":
         from scipy.optimize import minimize
         passes = int(data[0])
@@ -60,7 +60,7 @@ def main():
         def chi(p):
             d = y - (p[0] * np.exp(-p[1] * x) + p[2])
             return np.dot(d, d)
-        print(best_of(runs, lambda: minimize(chi, start, method="Nelder-Mead",
+        print(median_of(runs, lambda: minimize(chi, start, method="Nelder-Mead",
                                              options={"maxiter": passes, "xatol": 0.0, "fatol": 0.0})))
     else:
         raise SystemExit("unknown case " + case)

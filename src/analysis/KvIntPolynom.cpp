@@ -209,6 +209,8 @@ void TKvIntPolynom::Integrate(std::span<const double> Xs, std::span<double> Ys)
         return;
     if (Ys.size() < Count)
         throw ERangeError("Integrate: fewer result entries than sample positions");
+    for (const double x : Xs)
+        TKvMathFault::CheckData(x);
 
     // The running integral is measured from the first sample, so the curve
     // starts at 0 without a step wherever the display begins.

@@ -66,7 +66,8 @@ public:
     // The running integral from Xs[0] (Ys[0] = 0) at the increasing sample
     // positions Xs into Ys (as many entries as Xs), with its extrema in
     // IntegralMinima and IntegralMaxima. Ys must not be shorter
-    // than Xs (ERangeError).
+    // than Xs (ERangeError); a position that is not finite raises the
+    // invalid-operation error.
     void Integrate(std::span<const double> Xs, std::span<double> Ys);
 
     // The exact integral of piece k from its knot over the length t.

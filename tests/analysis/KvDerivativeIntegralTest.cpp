@@ -182,6 +182,8 @@ TEST(DerivativeAndIntegral, IntegrateEdgeCases)
     Akima.Integrate(None, std::span<double>());
     std::vector<double> Xs{0, 1, 2}, Short(2);
     EXPECT_THROW(Akima.Integrate(Xs, Short), ERangeError);
+    std::vector<double> WithNaN{0, std::nan(""), 2}, Three(3);
+    EXPECT_TRUE(kvtest::RaisesFault([&] { Akima.Integrate(WithNaN, Three); }, kvtest::TFault::InvalidOp));
     std::vector<double> One{0.5}, OneY(1, 9.0);
     Akima.Integrate(One, OneY);
     EXPECT_EQ(OneY[0], 0);
