@@ -15,7 +15,10 @@
 #include "ui/KvColumnList.h"
 #include "ui/KvIntegerEdit.h"
 #include <QRadioButton>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -328,6 +331,32 @@ TEST_F(MainTable, FormulaEditorInBothModes)
         F.grab().save(QString(Folder) + "/formula-editor.png");
         F.hide();
     }
+}
+
+TEST_F(MainTable, ToolBarStylesAndTheRecentFilesMenu)
+{
+    Open();
+    auto* Bar = Form->findChild<QToolBar*>("TableToolBar");
+    ASSERT_NE(Bar, nullptr);
+    const std::pair<int, int> Sizes[] = {{0, 24}, {1, 16}, {2, 16}};
+    for (auto [Style, Size] : Sizes) {
+        Form->SetIconStyle(Style);
+        EXPECT_EQ(Bar->iconSize(), QSize(Size, Size));
+        EXPECT_TRUE(Form->Action(QString("IconStyle%1").arg(Style))->isChecked());
+        EXPECT_EQ(Form->Settings().IconStyle, Style);
+    }
+    // Files opened and saved go on top of the menu, newest first.
+    const fs::path A = Dir / "a.plt", B = Dir / "b.plt";
+    ASSERT_TRUE(Form->SaveToFile(QString::fromStdString(A.string())));
+    ASSERT_TRUE(Form->SaveToFile(QString::fromStdString(B.string())));
+    ASSERT_TRUE(Form->LoadFromFile(QString::fromStdString(A.string())));
+    QStringList Entries;
+    for (QAction* Action : Form->findChild<QMenuBar*>()->actions())
+        if (Action->text() == "&File")
+            for (QAction* Item : Action->menu()->actions())
+                if (Item->data().isValid())
+                    Entries << Item->data().toString();
+    EXPECT_EQ(Entries, (QStringList{QString::fromStdString(A.string()), QString::fromStdString(B.string())}));
 }
 
 TEST_F(MainTable, GoToCellGrowsTheGridAndMovesThere)
