@@ -1,0 +1,157 @@
+#include "KvGraphWindowModel.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace kv {
+
+namespace {
+
+TKvAxis& NewAxis(TKv2DGraph& G, TKvAxisPos Pos, const char* Name) { return G.AddAxis(Pos, Name); }
+
+} // namespace
+
+// The axes are created in the order their sections appear in a file.
+TKvGraphWindowModel::TKvGraphWindowModel(int32_t ATag)
+    : Tag(ATag), TopAxis(NewAxis(Graph, TKvAxisPos::AxTopPos, "TopAxis")),
+      RightAxis(NewAxis(Graph, TKvAxisPos::AxRightPos, "RightAxis")),
+      BottomAxis(NewAxis(Graph, TKvAxisPos::AxBottomPos, "BottomAxis")),
+      LeftAxis(NewAxis(Graph, TKvAxisPos::AxLeftPos, "LeftAxis")), Legend(Graph.AddLegend())
+{
+    Graph.SetPrimaryXAxis(&BottomAxis);
+    Graph.SetPrimaryYAxis(&LeftAxis);
+    TopAxis.SetMasterAxis(&BottomAxis);
+    TopAxis.SetIsSlaveAxis(true);
+    RightAxis.SetMasterAxis(&LeftAxis);
+    RightAxis.SetIsSlaveAxis(true);
+    ApplyInitialOutfit();
+}
+
+void TKvGraphWindowModel::ApplyInitialOutfit()
+{
+    Graph.AutoZoom = true;
+    Graph.Color = clBtnFace;
+    Graph.DataColor = clBtnFace;
+    Graph.FrameLine.SetRecord({false, clRed, static_cast<int32_t>(TPenStyle::psSolid), 1});
+    for (TKvLineStyle* Grid : {&Graph.MajorGridX, &Graph.MajorGridY, &Graph.MinorGridX, &Graph.MinorGridY})
+        Grid->SetRecord({false, clRed, static_cast<int32_t>(TPenStyle::psDot), 1});
+    Graph.SetShowTitle(false);
+    Graph.SetZeroOrigin(false);
+    TKvFontRecord CaptionFont;
+    CaptionFont.Name = "Arial";
+    CaptionFont.Size = 16; // 21 pixels at 96 dots per inch
+    CaptionFont.Bold = true;
+    CaptionFont.Color = clBlue;
+    for (TKvAxis* A : {&TopAxis, &RightAxis, &BottomAxis, &LeftAxis}) {
+        const bool Shown = A == &BottomAxis || A == &LeftAxis;
+        A->SetShowCaption(Shown);
+        A->SetShowScaleLabels(Shown);
+        A->SetCaptionFont(CaptionFont);
+        A->SetScalingsTicksGap(1);
+        A->SetExponentScalingsGap(10);
+        A->SetBorderCaptionGap(0);
+        A->SetCaptionScalingsGap(0);
+        A->SetValuesTicksGap(0);
+        A->SetMaxExpForScaleExp(3);
+        A->SetMinExpForScaleExp(-2);
+        A->SetStop(100);
+        A->SetStartEnd(TKvAxEnd::AxAutoRange);
+        A->SetStopEnd(TKvAxEnd::AxAutoRange);
+        const bool Positive = A == &LeftAxis || A == &TopAxis;
+        A->SetMajorTickLength(Positive ? 10 : -10);
+        A->SetTickLength(Positive ? 6 : -6);
+        A->AxisColor = A->TickColor = A->MajorTickColor = clBlack;
+        A->AxisThicknes = A->TickThicknes = A->MajorTickThicknes = 0;
+    }
+    Legend.Visible = false;
+    Legend.SetInGraphPosition(TKvAxisPos::AxFreeFloating);
+    Legend.SetHorizontal(true);
+    Legend.SetRows(1);
+    Legend.SetColumns(1);
+    Legend.SetLineLength(80);
+    Legend.SetLineGap(4);
+    Legend.SetBorderGap(6);
+    Legend.SetHorizontalGap(10);
+    Legend.SetVerticalGap(3);
+    Legend.SetOutsideGap(10);
+    Legend.Frame.SetRecord({true, clRed, static_cast<int32_t>(TPenStyle::psSolid), 1});
+}
+
+TKvDataWithErrorSeries* TKvGraphWindowModel::SeriesOfTag(int32_t SlotTag) const
+{
+    for (const TTagged& T : FTags)
+        if (T.Tag == SlotTag)
+            return T.Series;
+    return nullptr;
+}
+
+TKvDataWithErrorSeries& TKvGraphWindowModel::AddSeries(int32_t SlotTag)
+{
+    if (SeriesOfTag(SlotTag))
+        throw EConvertError("Slot " + std::to_string(SlotTag) + " already has a series");
+    auto& S = Graph.AddSeries<TKvDataWithErrorSeries>();
+    FTags.push_back({SlotTag, &S});
+    return S;
+}
+
+void TKvGraphWindowModel::DeleteSeries(int32_t SlotTag)
+{
+    TKvDataWithErrorSeries* S = SeriesOfTag(SlotTag);
+    if (S == nullptr)
+        return;
+    std::erase_if(FTags, [S](const TTagged& T) { return T.Series == S; });
+    Graph.DeleteSeries(S);
+}
+
+void TKvGraphWindowModel::DeleteAllSeries()
+{
+    FTags.clear();
+    Graph.ClearSeries();
+}
+
+std::vector<TKvDataWithErrorSeries*> TKvGraphWindowModel::DataSeries() const
+{
+    std::vector<TKvDataWithErrorSeries*> List;
+    for (const TTagged& T : FTags)
+        List.push_back(T.Series);
+    return List;
+}
+
+void TKvGraphWindowModel::SaveToIni(TKvIniList& Ini, std::string_view P) const
+{
+    Ini.WriteString(P, "Template", TemplateFile);
+    Graph.SaveToIni(Ini, P);
+    Legend.SaveToIni(Ini, std::string(P) + ".Legend");
+    Ini.WriteFormPlacement(P, "Form", Placement);
+}
+
+void TKvGraphWindowModel::LoadCalculations(const TKvIniList& Ini, std::string_view P)
+{
+    Graph.SetZeroOrigin(Ini.ReadBool(P, "ZeroOrigin", Graph.ZeroOrigin()));
+}
+
+void TKvGraphWindowModel::LoadFromIni(const TKvIniList& Ini, std::string_view P, const TKvScreenSize& Screen)
+{
+    // A template that has gone since the file was written is not taken.
+    const std::string Template = Ini.ReadString(P, "Template", TemplateFile);
+    if (!Template.empty() && QFileInfo::exists(QString::fromStdString(Template)))
+        TemplateFile = Template;
+    Graph.LoadFromIni(Ini, P);
+    Legend.LoadFromIni(Ini, std::string(P) + ".Legend");
+    Ini.ReadFormPlacement(P, "Form", Placement, Screen);
+}
+
+void TKvGraphWindowModel::SaveOutfit(TKvIniList& Ini) const
+{
+    Graph.SaveToIni(Ini, "Graph");
+    Legend.SaveToIni(Ini, "Graph.Legend");
+}
+
+void TKvGraphWindowModel::LoadOutfit(const TKvIniList& Ini)
+{
+    Graph.LoadFromIni(Ini, "Graph");
+    Legend.LoadFromIni(Ini, "Graph.Legend");
+}
+
+} // namespace kv

@@ -1,0 +1,68 @@
+#pragma once
+// The model behind one graph window: its graph with the four axes
+// TopAxis, RightAxis, BottomAxis and LeftAxis, its legend, one data series
+// per valid assignment slot (found again by the slot number, its tag),
+// the outfit and template paths and the window placement.
+
+#include "graph/KvGraph2D.h"
+
+#include "foundation/KvIniList.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kv {
+
+class TKvGraphWindowModel {
+public:
+    // A new window with the initial outfit of its graph, axes and legend.
+    explicit TKvGraphWindowModel(int32_t ATag);
+
+    int32_t Tag;
+    std::string OutfitFile;
+    std::string TemplateFile;
+    TKvFormPlacement Placement;
+    // "Plot / " and the plain text of the graph's title.
+    QString Caption;
+
+    TKv2DGraph Graph;
+    TKvAxis& TopAxis;
+    TKvAxis& RightAxis;
+    TKvAxis& BottomAxis;
+    TKvAxis& LeftAxis;
+    TKvLegend& Legend;
+
+    // The series of slot Tag (1-based), or none.
+    TKvDataWithErrorSeries* SeriesOfTag(int32_t SlotTag) const;
+    TKvDataWithErrorSeries& AddSeries(int32_t SlotTag);
+    void DeleteSeries(int32_t SlotTag);
+    void DeleteAllSeries();
+    // The data series in the window's order (their creation order).
+    std::vector<TKvDataWithErrorSeries*> DataSeries() const;
+    int32_t SeriesCount() const { return static_cast<int32_t>(FTags.size()); }
+
+    // The window's block of a data or settings file under prefix P
+    // ("Graph(" g ")"): the template path, the graph with axes and series,
+    // the legend and the placement.
+    void SaveToIni(TKvIniList& Ini, std::string_view P) const;
+    void LoadFromIni(const TKvIniList& Ini, std::string_view P, const TKvScreenSize& Screen);
+    // What the window reads before the graph keys: "ZeroOrigin" (the
+    // calculations it would re-create choose their axes by it).
+    void LoadCalculations(const TKvIniList& Ini, std::string_view P);
+    // Outfit files: graph under "Graph", legend under "Graph.Legend".
+    void SaveOutfit(TKvIniList& Ini) const;
+    void LoadOutfit(const TKvIniList& Ini);
+
+private:
+    void ApplyInitialOutfit();
+
+    struct TTagged {
+        int32_t Tag;
+        TKvDataWithErrorSeries* Series;
+    };
+    std::vector<TTagged> FTags;
+};
+
+} // namespace kv
