@@ -79,7 +79,7 @@ TRun Fit(const kvtest::TNistDataSet& Set, const char* Formula, int Start, int Pa
         for (const auto& P : Set.Parameters)
             Values.push_back(Start == 1 ? P.Start1 : P.Start2);
         Simplex.SetVariables(Values);
-        Simplex.FittingFunction = Model.FittingFunction();
+        Model.Bind(Simplex);
         Simplex.Iterations = Passes - 1; // Iterations + 1 passes
         Simplex.CalculateFit(Set.X[0], Set.Y, std::nullopt, -1.7e308, 1.7e308);
         Run.Digits = 15;

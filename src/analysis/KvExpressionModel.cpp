@@ -56,9 +56,9 @@ void TKvExpressionModel::EvaluateAll(std::span<const double> Values, std::span<c
                                      std::span<double> Result)
 {
     FParser.SetParameterValues(Values);
-    const size_t n = std::min(X.size(), Result.size());
-    for (size_t i = 0; i < n; ++i)
-        Result[i] = FParser.ValueAt(X[i]);
+    // The parser's block evaluation: the same values and faults as one
+    // evaluation per point, many points per pass over the operations.
+    FParser.ValuesAt(X.first(std::min(X.size(), Result.size())), Result);
 }
 
 TKvFittingValues TKvExpressionModel::FittingValues()

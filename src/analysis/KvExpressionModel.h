@@ -51,7 +51,8 @@ public:
 
     // The model at x for the parameters Values (A, B, ... in order).
     double Evaluate(std::span<const double> Values, double x);
-    // The model at every X[i] into Result[i]: the parameters are written once.
+    // The model at every X[i] into Result[i]: the parameters are written
+    // once and the points evaluated in blocks.
     void EvaluateAll(std::span<const double> Values, std::span<const double> X, std::span<double> Result);
     TKvFittingFkt FittingFunction();
     TKvFittingValues FittingValues();

@@ -93,7 +93,10 @@ TEST(ExpressionModel, BothFormsAgree)
 {
     TKvExpressionModel Model;
     Model.SetExpression("A*EXP(-B*X)+C");
-    const std::vector<double> p{3, 0.5, 1}, X{0, 0.5, 1, 7};
+    const std::vector<double> p{3, 0.5, 1};
+    std::vector<double> X;
+    for (int i = 0; i < 1000; ++i)
+        X.push_back(i * 0.01 - 2); // several blocks
     std::vector<double> F(X.size());
     Model.EvaluateAll(p, X, F);
     for (size_t i = 0; i < X.size(); ++i)
@@ -103,6 +106,16 @@ TEST(ExpressionModel, BothFormsAgree)
     EXPECT_TRUE(Fit.FittingFunction && Fit.FittingValues);
 }
 
+TEST(ExpressionModel, FaultsOfTheBlockFormAreThoseOfThePoints)
+{
+    TKvExpressionModel Model;
+    Model.SetExpression("A/(X-B)");
+    std::vector<double> X{0, 1, 2, 3}, F(4);
+    EXPECT_TRUE(RaisesFault([&] { Model.EvaluateAll(std::vector<double>{1, 2}, X, F); }, TFault::ZeroDivide));
+    Model.SetExpression("LN(X)*A");
+    EXPECT_TRUE(RaisesFault([&] { Model.EvaluateAll(std::vector<double>{1}, X, F); }, TFault::ZeroDivide));
+}
+
 TEST(ExpressionModel, FitsAFormula)
 {
     TLineData D;
@@ -110,7 +123,7 @@ TEST(ExpressionModel, FitsAFormula)
     TKvSimplexFit Fit;
     Model.CheckFormula("A*X+B", D.X.front(), Fit);
     Model.SetExpression("A*X+B");
-    Fit.FittingFunction = Model.FittingFunction();
+    Model.Bind(Fit);
     Fit.Iterations = 400;
     Fit.CalculateFit(D.X, D.Y, std::nullopt, Lo, Hi);
     EXPECT_NEAR(Fit.Variables()[0], 2, 1e-6);
