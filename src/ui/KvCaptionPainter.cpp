@@ -1,19 +1,34 @@
 #include "KvCaptionPainter.h"
 
-#include "document/KvPlainCaption.h"
+#include "graph/KvLabel.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 
 namespace kv {
 
-QString CaptionText(const QString& Markup)
-{
-    return QString::fromStdString(PlainCaption(Markup.toStdString()));
-}
+QString CaptionText(const QString& Markup) { return PlainCaption(Markup); }
 
 void DrawCaption(QPainter& Painter, const QRect& Rect, const QString& Markup, int Alignment)
 {
-    Painter.drawText(Rect, Alignment, CaptionText(Markup));
+    TKvCaptionRec Rec;
+    Rec.Caption = Markup;
+    Rec.Canvas = &Painter;
+    RenderCaption(Rec); // measures only
+    const int Width = Rec.Width;
+    int X = Rect.left();
+    if (Alignment & Qt::AlignHCenter)
+        X = Rect.left() + (Rect.width() - Width) / 2;
+    else if (Alignment & Qt::AlignRight)
+        X = Rect.right() - Width;
+    const int Height = QFontMetrics(Painter.font()).height();
+    Painter.save();
+    Painter.setClipRect(Rect, Qt::IntersectClip);
+    Rec.X = X;
+    Rec.Y = Rect.top() + (Rect.height() - Height) / 2;
+    Rec.Draw = true;
+    RenderCaption(Rec);
+    Painter.restore();
 }
 
 } // namespace kv

@@ -1,7 +1,7 @@
 #pragma once
 // The one place where the table's windows draw a caption written in the
-// caption markup into a cell or a list item. Until the markup renderer of
-// the graph engine is wired in, the caption is drawn as its plain text.
+// caption markup into a cell or a list item, through the graph engine's
+// markup renderer (symbol font, styles, raised and lowered text).
 
 #include <QRect>
 #include <QString>
