@@ -46,7 +46,8 @@ public:
     const std::string& Expression() const { return FExpression; }
     void SetExpression(std::string_view Text);
 
-    // true: number literals use "." whatever the locale (default true).
+    // true: number literals use "." whatever the locale (default true);
+    // false: the locale's decimal separator. Read by the next compile.
     bool PascalNumberformat() const { return FPascalNumberformat; }
     void SetPascalNumberformat(bool Value) { FPascalNumberformat = Value; }
 
