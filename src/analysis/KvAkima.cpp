@@ -34,16 +34,30 @@ struct TTwoSpans {
     }
 };
 
-// The triangular moving average over the distances Pos[i] - Pos[j] of the
-// sorted positions.
-void SmoothOver(std::span<const double> Pos, std::span<double> Ys, double Width)
+// The window of point i: the points closer than Width on either side,
+// [Left[i], Right[i]] (positions sorted ascending).
+void Windows(std::span<const double> Pos, double Width, std::vector<size_t>& Left, std::vector<size_t>& Right)
 {
-    const size_t n = std::min(Pos.size(), Ys.size());
-    if (n < 3)
-        Fault::NotEnoughData();
-    if (Width <= 0)
-        return;
-    std::vector<double> Smoothed(n);
+    const size_t n = Pos.size();
+    Left.resize(n);
+    Right.resize(n);
+    size_t l = 0, r = 0;
+    for (size_t i = 0; i < n; ++i) {
+        while (l < i && !(Pos[i] - Pos[l] < Width))
+            ++l;
+        if (r < i)
+            r = i;
+        while (r + 1 < n && Pos[r + 1] - Pos[i] < Width)
+            ++r;
+        Left[i] = l;
+        Right[i] = r;
+    }
+}
+
+// Sums over each window with the weight 1 - distance/Width, point by point.
+void SmoothDirect(std::span<const double> Pos, std::span<const double> Ys, double Width, std::span<double> Out)
+{
+    const size_t n = Pos.size();
     for (size_t i = 0; i < n; ++i) {
         long double Sw = 1, Swy = Ys[i];
         auto Add = [&](size_t j) {
@@ -61,8 +75,64 @@ void SmoothOver(std::span<const double> Pos, std::span<double> Ys, double Width)
         for (size_t j = i + 1; j < n; ++j)
             if (!Add(j))
                 break;
-        Smoothed[i] = static_cast<double>(Swy / Sw);
+        Out[i] = static_cast<double>(Swy / Sw);
     }
+}
+
+// The same sums from running totals, for windows so wide that summing each
+// one would take quadratic time: the weight is linear in the position on
+// each side of the point, so each side is a combination of Σ1, Σq, Σy and
+// Σq*y over the window (positions q taken from the middle of the data to
+// keep the totals small).
+void SmoothByTotals(std::span<const double> Pos, std::span<const double> Ys, double Width,
+                    const std::vector<size_t>& Left, const std::vector<size_t>& Right, std::span<double> Out)
+{
+    using TExtended = long double;
+    const size_t n = Pos.size();
+    const double Middle = Pos[n / 2];
+    std::vector<TExtended> Q(n + 1, 0), Y(n + 1, 0), QY(n + 1, 0);
+    for (size_t j = 0; j < n; ++j) {
+        const TExtended q = static_cast<TExtended>(Pos[j]) - Middle;
+        Q[j + 1] = Q[j] + q;
+        Y[j + 1] = Y[j] + Ys[j];
+        QY[j + 1] = QY[j] + q * Ys[j];
+    }
+    const TExtended W = Width;
+    for (size_t i = 0; i < n; ++i) {
+        const TExtended qi = static_cast<TExtended>(Pos[i]) - Middle;
+        // Left side and the point: weight 1 - (qi - qj) / W.
+        const size_t a = Left[i], b = i + 1;
+        const TExtended CountL = static_cast<TExtended>(b - a);
+        TExtended Sw = CountL * (1 - qi / W) + (Q[b] - Q[a]) / W;
+        TExtended Swy = (1 - qi / W) * (Y[b] - Y[a]) + (QY[b] - QY[a]) / W;
+        // Right side: weight 1 - (qj - qi) / W.
+        const size_t c = i + 1, d = Right[i] + 1;
+        const TExtended CountR = static_cast<TExtended>(d - c);
+        Sw += CountR * (1 + qi / W) - (Q[d] - Q[c]) / W;
+        Swy += (1 + qi / W) * (Y[d] - Y[c]) - (QY[d] - QY[c]) / W;
+        Out[i] = static_cast<double>(Swy / Sw);
+    }
+}
+
+// The triangular moving average over the distances Pos[i] - Pos[j] of the
+// sorted positions. All new values are computed from the old ones.
+void SmoothOver(std::span<const double> Pos, std::span<double> Ys, double Width)
+{
+    const size_t n = std::min(Pos.size(), Ys.size());
+    if (n < 3)
+        Fault::NotEnoughData();
+    if (Width <= 0)
+        return;
+    std::vector<size_t> Left, Right;
+    Windows(Pos.first(n), Width, Left, Right);
+    size_t Work = 0;
+    for (size_t i = 0; i < n; ++i)
+        Work += Right[i] - Left[i] + 1;
+    std::vector<double> Smoothed(n);
+    if (Work <= 64 * n + 4096)
+        SmoothDirect(Pos.first(n), Ys.first(n), Width, Smoothed);
+    else
+        SmoothByTotals(Pos.first(n), Ys.first(n), Width, Left, Right, Smoothed);
     std::copy(Smoothed.begin(), Smoothed.end(), Ys.begin());
 }
 

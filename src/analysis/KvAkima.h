@@ -39,7 +39,9 @@ void SortPairs(std::span<double> Xs, std::span<double> Ys, int32_t lo, int32_t h
 // Weighted moving averages of Ys over the sorted Xs with the triangular
 // weight 1 - distance/width (SmoothLinear: distance in X; SmoothLog: in
 // decades, X must be positive). Need three values ("Not enough data!");
-// nothing happens when width <= 0.
+// nothing happens when width <= 0. Windows so wide that summing each would
+// take quadratic time are summed from running totals instead (the same
+// values to rounding), so the cost stays linear in the number of points.
 void SmoothLinear(std::span<const double> Xs, std::span<double> Ys, double Width);
 void SmoothLog(std::span<const double> Xs, std::span<double> Ys, double Width);
 

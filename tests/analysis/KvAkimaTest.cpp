@@ -330,6 +330,52 @@ TEST(Smoothing, LinearAndLogarithmicDistances)
     EXPECT_TRUE(RaisesFault([&] { SmoothLog(std::vector<double>{-1, 1, 2}, W, 1); }, TFault::InvalidOp));
 }
 
+TEST(Smoothing, WideWindowsAgreeWithTheWeightedMeans)
+{
+    // Wide windows (hundreds of points each) take the running-totals path;
+    // compare with the weighted means summed here point by point.
+    std::mt19937 Random(9);
+    std::uniform_real_distribution<double> U(0, 1);
+    const int n = 3000;
+    std::vector<double> X(n), Y(n);
+    double x = 1000; // far from 0, so that positions are large against the width
+    for (int i = 0; i < n; ++i) {
+        x += 0.01 + 0.02 * U(Random);
+        X[i] = x;
+        Y[i] = std::sin(x) + U(Random);
+    }
+    const double Width = 5;
+    std::vector<double> Expected(n);
+    for (int i = 0; i < n; ++i) {
+        double Sw = 0, Swy = 0;
+        for (int j = 0; j < n; ++j) {
+            const double w = 1 - std::fabs(X[i] - X[j]) / Width;
+            if (w > 0)
+                Sw += w, Swy += w * Y[j];
+        }
+        Expected[i] = Swy / Sw;
+    }
+    std::vector<double> Smoothed = Y;
+    SmoothLinear(X, Smoothed, Width);
+    for (int i = 0; i < n; ++i)
+        ASSERT_NEAR(Smoothed[i], Expected[i], 1e-11) << i;
+}
+
+TEST(Smoothing, AWindowOverAllPointsStaysFast)
+{
+    // Every point in every window: a quadratic sum would not finish.
+    const int n = 200000;
+    std::vector<double> X(n), Y(n);
+    for (int i = 0; i < n; ++i)
+        X[i] = i, Y[i] = i % 2;
+    SmoothLinear(X, Y, std::numeric_limits<double>::infinity());
+    for (int i = 0; i < n; i += 9999)
+        EXPECT_NEAR(Y[i], 0.5, 1e-12);
+    std::vector<double> Z(n, 1.0);
+    SmoothLinear(X, Z, 1e9);
+    EXPECT_NEAR(Z[n / 2], 1, 1e-12);
+}
+
 TEST(Akima, LogSmoothingOnlyWithPositiveX)
 {
     TKvAkima Akima;
