@@ -5,6 +5,7 @@
 #include "foundation/KvStrings.h"
 #include "foundation/KvTextFile.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>

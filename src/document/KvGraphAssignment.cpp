@@ -3,6 +3,7 @@
 #include "foundation/KvErrors.h"
 
 #include <algorithm>
+#include <array>
 
 namespace kv {
 

@@ -5,7 +5,6 @@
 
 #include "foundation/KvIniList.h"
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
