@@ -114,44 +114,70 @@ void TKvSimplexFit::PrepareFitData(std::span<const double> X, std::span<const do
             v = 1;
 }
 
+namespace {
+
+// Σ Term(i) for i < n in four interleaved partial sums: independent
+// additions that pipeline (the order of the sum does not matter to the
+// ranking of the vertices).
+template <class TTerm>
+double SumOf(size_t n, TTerm Term)
+{
+    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        s0 += Term(i);
+        s1 += Term(i + 1);
+        s2 += Term(i + 2);
+        s3 += Term(i + 3);
+    }
+    for (; i < n; ++i)
+        s0 += Term(i);
+    return (s0 + s1) + (s2 + s3);
+}
+
+// The four measures over the model values Model(i).
+template <class TModel>
+double Measure(size_t n, const double* x, const double* y, const double* w, bool Weighted, TKvAkima* Inverse,
+               TModel Model)
+{
+    if (!Inverse) {
+        if (!Weighted)
+            return SumOf(n, [&](size_t i) {
+                const double d = y[i] - Model(i);
+                return d * d;
+            });
+        return SumOf(n, [&](size_t i) {
+            const double d = y[i] - Model(i);
+            return std::fabs(w[i]) * (d * d);
+        });
+    }
+    return SumOf(n, [&](size_t i) {
+        const double m = Model(i);
+        const double Product = std::fabs((x[i] - Inverse->Value(m)) * (y[i] - m));
+        return Weighted ? std::fabs(w[i]) * Product : Product;
+    });
+}
+
+} // namespace
+
 double TKvSimplexFit::DeviationMeasure(std::span<const double> p)
 {
     const size_t n = FFitX.size();
     const double* x = FFitX.data();
     const double* y = FFitY.data();
     const double* w = FFitW.data();
-    // The model values, from the batch form when there is one.
-    const double* f = nullptr;
+    TKvAkima* Inverse = DoCovariance ? FInverseInterpolation.get() : nullptr;
+    double Total;
     if (FittingValues) {
+        // The model values of all points in one call.
         FModelValues.resize(n);
         FittingValues(p, FFitX, FModelValues);
-        f = FModelValues.data();
-    }
-    auto Model = [&](size_t i) { return f ? f[i] : FittingFunction(p, x[i]); };
-    // Four partial sums: independent additions that pipeline; the order of
-    // the sum does not matter to the ranking of the vertices.
-    double Sum[4] = {0, 0, 0, 0};
-    if (!DoCovariance) {
-        if (!FHasWeights) {
-            for (size_t i = 0; i < n; ++i) {
-                const double d = y[i] - Model(i);
-                Sum[i & 3] += d * d;
-            }
-        } else {
-            for (size_t i = 0; i < n; ++i) {
-                const double d = y[i] - Model(i);
-                Sum[i & 3] += std::fabs(w[i]) * (d * d);
-            }
-        }
+        const double* f = FModelValues.data();
+        Total = Measure(n, x, y, w, FHasWeights, Inverse, [f](size_t i) { return f[i]; });
     } else {
-        TKvAkima& Inverse = *FInverseInterpolation;
-        for (size_t i = 0; i < n; ++i) {
-            const double m = Model(i);
-            const double Product = std::fabs((x[i] - Inverse.Value(m)) * (y[i] - m));
-            Sum[i & 3] += FHasWeights ? std::fabs(w[i]) * Product : Product;
-        }
+        const TKvFittingFkt& f = FittingFunction;
+        Total = Measure(n, x, y, w, FHasWeights, Inverse, [&](size_t i) { return f(p, x[i]); });
     }
-    const double Total = (Sum[0] + Sum[1]) + (Sum[2] + Sum[3]);
     // A NaN or infinite model value (or an overflowing sum) is a fault of
     // the model, not a measure.
     TKvMathFault::CheckFinite(Total);
