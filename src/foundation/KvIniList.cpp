@@ -42,17 +42,20 @@ void TKvIniList::SetText(std::string_view Text)
     const size_t Nul = Text.find('\0');
     if (Nul != std::string_view::npos)
         Text = Text.substr(0, Nul);
-    size_t Start = 0;
-    while (Start < Text.size()) {
-        const size_t End = Text.find_first_of("\r\n", Start);
-        if (End == std::string_view::npos) {
-            FLines.emplace_back(Text.substr(Start));
+    // A plain scan: find_first_of with two characters costs a library call
+    // per character, and data lines run to hundreds of megabytes.
+    const char* P = Text.data();
+    const char* End = P + Text.size();
+    while (P < End) {
+        const char* Stop = P;
+        while (Stop < End && *Stop != '\r' && *Stop != '\n')
+            ++Stop;
+        FLines.emplace_back(P, static_cast<size_t>(Stop - P));
+        if (Stop == End)
             break;
-        }
-        FLines.emplace_back(Text.substr(Start, End - Start));
-        Start = End + 1;
-        if (Text[End] == '\r' && Start < Text.size() && Text[Start] == '\n')
-            ++Start;
+        P = Stop + 1;
+        if (*Stop == '\r' && P < End && *P == '\n')
+            ++P;
     }
 }
 
