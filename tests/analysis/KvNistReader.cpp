@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <initializer_list>
+#include <string_view>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -45,6 +47,16 @@ std::vector<double> Numbers(const std::string& Line)
     return Result;
 }
 
+// Joins the pieces (operator+ on temporaries trips a false warning of the
+// compiler's restrict check at -O3).
+std::string Concat(std::initializer_list<std::string_view> Pieces)
+{
+    std::string Result;
+    for (std::string_view P : Pieces)
+        Result.append(P);
+    return Result;
+}
+
 std::string Trim(std::string s)
 {
     while (!s.empty() && (s.back() == '\r' || s.back() == ' ' || s.back() == '\t'))
@@ -68,7 +80,7 @@ TNistDataSet ReadNistFile(const std::string& Path)
 {
     std::ifstream File(Path, std::ios::binary);
     if (!File)
-        throw std::runtime_error("cannot open " + Path);
+        throw std::runtime_error(Concat({"cannot open ", Path}));
     std::vector<std::string> Lines;
     for (std::string Line; std::getline(File, Line);)
         Lines.push_back(Trim(Line));
@@ -92,7 +104,7 @@ TNistDataSet ReadNistFile(const std::string& Path)
             Set.Nonlinear = true;
     }
     if (DataFirst == 0 || DataLast < DataFirst || DataLast > Lines.size())
-        throw std::runtime_error("no data range in " + Path);
+        throw std::runtime_error(Concat({"no data range in ", Path}));
 
     // Certified values (before the data).
     const std::regex LinearParameter(R"(^B(\d+)\s)");
@@ -104,12 +116,12 @@ TNistDataSet ReadNistFile(const std::string& Path)
         if (std::regex_search(L, Match, NonlinearParameter)) {
             const std::vector<double> v = Numbers(L.substr(Match.length(0)));
             if (v.size() >= 4)
-                Set.Parameters.push_back({"b" + std::string(Match[1]), v[0], v[1], v[2], v[3]});
+                Set.Parameters.push_back({Concat({"b", Match[1].str()}), v[0], v[1], v[2], v[3]});
             Set.Nonlinear = true;
         } else if (!Set.Nonlinear && std::regex_search(L, Match, LinearParameter)) {
             const std::vector<double> v = Numbers(L.substr(Match.length(0)));
             if (v.size() >= 2)
-                Set.Parameters.push_back({"B" + std::string(Match[1]), 0, 0, v[0], v[1]});
+                Set.Parameters.push_back({Concat({"B", Match[1].str()}), 0, 0, v[0], v[1]});
         } else if (L.rfind("Residual Sum of Squares", 0) == 0) {
             const std::vector<double> v = Numbers(L.substr(L.find(':') + 1));
             if (!v.empty())
@@ -137,17 +149,17 @@ TNistDataSet ReadNistFile(const std::string& Path)
         }
     }
     if (Set.Parameters.empty())
-        throw std::runtime_error("no certified parameters in " + Path);
+        throw std::runtime_error(Concat({"no certified parameters in ", Path}));
 
     // Data: y then the predictors.
     for (size_t i = DataFirst - 1; i < DataLast; ++i) {
         const std::vector<double> v = Numbers(Lines[i]);
         if (v.size() < 2)
-            throw std::runtime_error("bad data line " + std::to_string(i + 1) + " in " + Path);
+            throw std::runtime_error(Concat({"bad data line ", std::to_string(i + 1), " in ", Path}));
         if (Set.X.empty())
             Set.X.resize(v.size() - 1);
         if (v.size() - 1 != Set.X.size())
-            throw std::runtime_error("ragged data line " + std::to_string(i + 1) + " in " + Path);
+            throw std::runtime_error(Concat({"ragged data line ", std::to_string(i + 1), " in ", Path}));
         Set.Y.push_back(v[0]);
         for (size_t k = 1; k < v.size(); ++k)
             Set.X[k - 1].push_back(v[k]);
