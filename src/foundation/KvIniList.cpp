@@ -164,8 +164,13 @@ void TKvIniList::WriteString(std::string_view Section, std::string_view Ident, s
 
     const int32_t Header = FindSection(Section);
     if (Header < 0) {
+        std::string HeaderLine;
+        HeaderLine.reserve(Section.size() + 2);
+        HeaderLine += '[';
+        HeaderLine += Section;
+        HeaderLine += ']';
         FLines.emplace_back();
-        FLines.push_back("[" + std::string(Section) + "]");
+        FLines.push_back(std::move(HeaderLine));
         FLines.push_back(std::move(NewLine));
         return;
     }
