@@ -406,8 +406,10 @@ void TKvAxis::AdjustLogarithmic()
 
 void TKvAxis::RoundLogEnds()
 {
-    double S = Start() > 0 ? Start() : 1e-10;
-    double E = Stop() > 0 ? Stop() : 1;
+    // Ends beyond 1e-300 and 1e300 cannot be divided into decades of a
+    // double's range (nor shown on any screen); they are held there.
+    double S = std::clamp(Start() > 0 ? Start() : 1e-10, 1e-300, 1e299);
+    double E = std::clamp(Stop() > 0 ? Stop() : 1.0, 1e-300, 1e300);
     if (E <= S)
         E = S * 10; // a stop at or below the start leaves no decade to show
     FSpanExponent = RoundHalfEven(std::log10(E) - std::log10(S));
@@ -534,10 +536,15 @@ int32_t TKvAxis::OffsetFromStartEnd(int32_t P) const
 void TKvAxis::ComputeLogTicks()
 {
     const int32_t Len = std::max(1, Length);
+    // Ends set directly (not through AdjustRange) may not suit a
+    // logarithmic axis; they get its rounding first.
+    if (!(Start() > 0) || !(Stop() > Start()) || !(std::log10(Stop()) - std::log10(Start()) <= 600))
+        RoundLogEnds();
     const double Decades = std::log10(Stop()) - std::log10(Start());
     FScale = Decades / Len;
-    const int32_t q = std::max(1, RoundHalfEven(1 / FTickPart - 1));
-    const int32_t r = std::max(0, RoundHalfEven(Decades / FMajorTickPart));
+    const int32_t q = std::clamp(RoundHalfEven(1 / FTickPart - 1), 1, 100);
+    // The ends are held within 600 decades (RoundLogEnds).
+    const int32_t r = std::clamp(RoundHalfEven(Decades / FMajorTickPart), 0, 1000);
     for (int32_t s = 0; s < r; ++s) {
         FTickPositions.push_back(OffsetFromStartEnd(RoundHalfEven(s / FScale)));
         FTickIsMajor.push_back(true);

@@ -74,8 +74,10 @@ double PowerOfTen(int32_t N)
 {
     if (N > 308)
         return KvMissing;
-    if (N < -330)
-        return 0;
+    // Below the normal doubles the text form underflows; pow gives the
+    // subnormal value or 0 there.
+    if (N < -307)
+        return std::pow(10.0, N);
     return ParseDouble("1e" + std::to_string(N), KvMissing);
 }
 

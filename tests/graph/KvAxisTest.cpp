@@ -240,6 +240,25 @@ TEST(Axis, EmptyAndOverflowingRangesAreReplaced)
     EXPECT_EQ(A.Stop(), 10);
 }
 
+TEST(Axis, LogarithmicAxisOverTheWholeDoubleRange)
+{
+    for (auto [Lo, Hi] : {std::pair{4.9e-324, 1.7e308}, {1e-320, 1e-319}, {-1e300, -1.0}}) {
+        TAxisProbe P;
+        P.Axis.SetScaling(TKvAxScaling::AxLogEE);
+        P.Data(Lo, Hi);
+        EXPECT_GT(P.Axis.Start(), 0);
+        EXPECT_GT(P.Axis.Stop(), P.Axis.Start());
+        EXPECT_LE(P.Axis.TickPositions().size(), 5401u);
+        EXPECT_GE(P.Axis.TickPositions().size(), 2u);
+    }
+    // Ends set directly get the logarithmic rounding before the ticks.
+    TKvAxis A;
+    A.SetScaling(TKvAxScaling::AxLog);
+    A.SetStart(-5);
+    A.ComputeTicks();
+    EXPECT_GT(A.Start(), 0);
+}
+
 TEST(Axis, TinyManualTickPartFallsBackToTheTables)
 {
     TAxisProbe P;
@@ -338,6 +357,9 @@ TEST(AxisNumbers, DecimalRoutines)
     EXPECT_DOUBLE_EQ(ShiftDecimal(4, 20000), 2);
     EXPECT_DOUBLE_EQ(ShiftDecimal(-1, 0.3), 3);
     EXPECT_EQ(PowerOfTen(400), 1.7e308);
+    EXPECT_GT(PowerOfTen(-320), 0);
+    EXPECT_LT(PowerOfTen(-320), 1e-319);
+    EXPECT_EQ(PowerOfTen(-400), 0);
     EXPECT_EQ(Pow10(0), 1);
     EXPECT_EQ(Pow10(500.5), 1.7e308);
     EXPECT_EQ(SignificantDigits(0.25), 2);
