@@ -1,14 +1,16 @@
 // Kurvex: plotting and analysis of measured data.
 //
 // The executable finds the system's folders and the locale's punctuation
-// and hands them to the document layer, which does all the work, so the
-// command line runs without any window.
+// and hands them to the layers below. The exports run without any window;
+// everything else opens the table window.
 
 #include "document/KvCommandLine.h"
 #include "document/KvUserSettings.h"
 #include "foundation/KvErrors.h"
 #include "foundation/KvFormatSettings.h"
+#include "ui/MainTableForm.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QLocale>
@@ -41,19 +43,21 @@ kv::TKvPaths ProgramPaths()
                             Local(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)), Local(Share));
 }
 
-} // namespace
+// Runs without a window: help, version, a wrong command line and the exports.
+bool IsHeadless(const kv::TKvCommandLine& Line)
+{
+    return !Line.Error.empty() || Line.Help || Line.Version || !Line.ExportFile.empty();
+}
 
-int main(int argc, char** argv)
+int RunHeadless(int argc, char** argv, kv::TKvCommandLine& Line)
 {
     QCoreApplication Application(argc, argv);
     ReadLocale();
-    const std::vector<std::string> Args(argv + 1, argv + argc);
-    kv::TKvCommandLine Line = kv::ParseCommandLine(Args);
     if (Line.Error.empty() && Line.Version) {
         std::cout << "Kurvex " << KURVEX_VERSION << "\n";
         return 0;
     }
-    if (Line.Error.empty() && (Line.Help || (Line.DataFile.empty() && !Line.Print))) {
+    if (Line.Error.empty() && Line.Help) {
         std::cout << kv::CommandLineUsage();
         return 0;
     }
@@ -68,4 +72,34 @@ int main(int argc, char** argv)
     }
     Line.SettingsFile = Paths.SettingsFile;
     return kv::RunCommandLine(Line, std::cout, std::cerr);
+}
+
+int RunWindows(int argc, char** argv, const kv::TKvCommandLine& Line)
+{
+    QApplication Application(argc, argv);
+    QApplication::setApplicationName("Kurvex");
+    QApplication::setApplicationVersion(KURVEX_VERSION);
+    ReadLocale();
+    const kv::TKvPaths Paths = ProgramPaths();
+    kv::TKvDocument Document;
+    kv::TMainTableForm Table(Document, Paths);
+    QStringList Arguments;
+    if (Line.Print)
+        Arguments << "/PRINT";
+    else if (!Line.DataFile.empty())
+        Arguments << QString::fromStdString(Line.DataFile);
+    Table.SetCommandLine(Arguments);
+    Table.show();
+    return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> Args(argv + 1, argv + argc);
+    kv::TKvCommandLine Line = kv::ParseCommandLine(Args);
+    if (IsHeadless(Line))
+        return RunHeadless(argc, argv, Line);
+    return RunWindows(argc, argv, Line);
 }
