@@ -1,5 +1,5 @@
 #pragma once
-// The expression compiler (Part 2.1): turns the text of a formula into a
+// The expression compiler: turns the text of a formula into a
 // flat list of operation records that is evaluated many times without
 // looking at the text again.
 //
@@ -61,7 +61,7 @@ class EParserInternalError : public EMathParserError {
 public:
     EParserInternalError() : EMathParserError("TParser internal error") {}
 };
-// SetVariable with a name that is not a valid variable name (Part 2.2).
+// SetVariable with a name that is not a valid variable name.
 class EBadName : public EMathParserError {
 public:
     using EMathParserError::EMathParserError;
@@ -259,7 +259,7 @@ private:
     int FDepth = 0;
 };
 
-// Compiles Text (Part 2.1). Number literals use "." when InvariantNumbers is
+// Compiles Text. Number literals use "." when InvariantNumbers is
 // true and the locale's decimal separator (FormatSettings()) otherwise; the
 // two arguments of a two-argument call are separated by the locale's list
 // separator. Procedures of the records whose token is below 14 are bound

@@ -1,7 +1,6 @@
 #pragma once
 // The built-in operations (tokens 2 to 13) and the standard functions of
-// the expression language (Part 2.1, Algorithms steps 8 and 9), and the
-// fault detection of an evaluation.
+// the expression language, and the fault detection of an evaluation.
 //
 // Fault detection. Every operation whose result can leave the finite
 // range from finite operands checks its result (one well-predicted branch)
@@ -44,7 +43,7 @@ inline double RoundHalfEven(double X)
 }
 // a^n by repeated squaring in extended precision; n < 0 gives 1 / a^-n.
 double IntegerPower(double A, int32_t N);
-// POWER(a, b) of Part 2.1.
+// POWER(a, b): a general power with the rules of the language.
 double GeneralPower(double A, double B);
 
 // The standard functions as plain functions (the registered procedures
@@ -76,7 +75,7 @@ void SeedRandom();
 void SeedRandom(uint64_t Seed);
 double RandomUniform();
 
-// Registers the standard functions (Part 2.2 RegisterStandardFunctions):
+// Registers the standard functions:
 // capacity 32 and the 34 one-argument names, a new clock seed before
 // RANDOM, capacity 8 and the six two-argument names.
 void AddStandardFunctions(TFunctionList& OneArgFunctions, TFunctionList& TwoArgFunctions);

@@ -1,11 +1,11 @@
 #pragma once
-// The parser objects (Part 2.2): a formula with its variables and function
+// The parser objects: a formula with its variables and function
 // lists that delivers the formula's value on demand.
 //
 //   TCustomParser   the base: Expression, Value, SetVariable, ...
-//   TFunctionParser X and the parameters A to P (nonlinear fit, Part 5.6)
+//   TFunctionParser X and the parameters A to P (the nonlinear fit)
 //   TTableParser    Row ("#", "ROW") and the column functions A to Z over
-//                   vectors the caller binds (column formulas, Part 3.2)
+//                   vectors the caller binds (the column formulas)
 //
 // Usage: assign the expression once (it is compiled then), set the
 // variables' values by writing their cells, read Value() as often as
