@@ -308,3 +308,38 @@ TEST(Graph, ZoomFrameZoomsAllAxesButNotWhenFlat)
 }
 
 } // namespace kv::test
+
+namespace kv::test {
+
+TEST(Graph, WorldNeedsAGraph) { EXPECT_THROW(TKvDrawingWorld(nullptr), EConvertError); }
+
+TEST(Graph, LiveEditsAskForARepaintAndMoveTheAxis)
+{
+    TTestGraph T;
+    auto& Y = T.Vector({1, 2, 3});
+    T.AddSeries(T.Vector({1, 2, 3}), Y);
+    T.Render();
+    int Repaints = 0;
+    T.Graph.OnRepaint = [&] { ++Repaints; };
+    Y.SetValue(1, 250);
+    EXPECT_GT(Repaints, 0);
+    EXPECT_TRUE(T.Graph.LayoutDirty());
+    T.Render();
+    EXPECT_EQ(T.Left->Stop(), 250);
+    EXPECT_FALSE(T.Graph.LayoutDirty());
+}
+
+TEST(Graph, PrimaryAxesAreFoundOrCreated)
+{
+    TKv2DGraph G;
+    TKvAxis& Bottom = G.AddAxis(TKvAxisPos::AxBottomPos);
+    G.CreatePrimaryAxes();
+    EXPECT_EQ(G.PrimaryXAxis(), &Bottom);
+    ASSERT_NE(G.PrimaryYAxis(), nullptr);
+    EXPECT_EQ(G.PrimaryYAxis()->Name(), "YAxis1");
+    EXPECT_EQ(G.PrimaryYAxis()->MajorTickLength(), -10);
+    EXPECT_EQ(G.AddAxis(TKvAxisPos::AxBottomPos).Name(), "XAxis2");
+    EXPECT_THROW(G.AddAxis(TKvAxisPos::AxTopPos, "xaxis1"), EConvertError);
+}
+
+} // namespace kv::test
