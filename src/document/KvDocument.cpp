@@ -42,15 +42,8 @@ void ReadColumnValues(std::optional<std::string_view> Text, TKvLiveVector& Value
     Values.Clear();
     Buffer.clear();
     if (Text) {
-        std::string_view Rest = *Text;
-        Buffer.reserve(Rest.size() / 8);
-        while (!Rest.empty()) {
-            try {
-                Buffer.push_back(ExtractFloat(Rest));
-            } catch (const EConvertError&) {
-                // the piece is dropped; the text has moved on
-            }
-        }
+        Buffer.reserve(Text->size() / 8);
+        ExtractFloatList(*Text, Buffer);
     }
     if (Buffer.size() > static_cast<size_t>(TKvDataTable::MaxRows))
         throw ERangeError("A column holds more than " + std::to_string(TKvDataTable::MaxRows) + " values");

@@ -10,9 +10,7 @@ TKvLargeIniFile::TKvLargeIniFile(std::string FileName) : FFilename(std::move(Fil
 {
     // A missing or unreadable file leaves the document empty; a later
     // change replaces it on release.
-    std::string Content;
-    if (ReadTextFile(FFilename, Content))
-        SetText(Content);
+    UseTextFile(FFilename, [this](std::string_view Text) { SetText(Text); });
 }
 
 TKvLargeIniFile::~TKvLargeIniFile() noexcept(false)

@@ -440,6 +440,37 @@ int32_t ExtractInteger(std::string& S)
     return ExtractFromString(S, [](std::string_view& V) { return ExtractInteger(V); });
 }
 
+void ExtractFloatList(std::string_view Text, std::vector<double>& Values)
+{
+    // The loop of ExtractFloat calls with the plain case inlined: a list of
+    // millions of numbers spends its time here.
+    const char* P = Text.data();
+    const char* End = P + Text.size();
+    while (P < End) {
+        while (P < End && !StartsNumber(*P))
+            ++P;
+        if (P == End)
+            break;
+        const char* Digits = P + (*P == '-');
+        if (Digits < End && (IsDigit(*Digits) || *Digits == '.')) {
+            double X;
+            auto R = std::from_chars(P, End, X, std::chars_format::general);
+            if (R.ec == std::errc() && (R.ptr == End || (*R.ptr != 'e' && *R.ptr != 'E'))) {
+                Values.push_back(X);
+                P = R.ptr == End ? End : R.ptr + 1;
+                continue;
+            }
+        }
+        std::string_view Rest(P, static_cast<size_t>(End - P));
+        try {
+            Values.push_back(ExtractFloat(Rest));
+        } catch (const EConvertError&) {
+            // the piece is dropped; the text has moved on
+        }
+        P = Rest.empty() ? End : Rest.data();
+    }
+}
+
 bool TryTextToFloat(std::string_view S, double& Value)
 {
     size_t P = 0;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kv {
 
@@ -33,6 +34,9 @@ double ExtractFloat(std::string_view& S);
 int32_t ExtractInteger(std::string& S);
 int32_t ExtractInteger(std::string_view& S);
 bool IsNumber(std::string_view S);
+// Appends every number of a list such as a "Data" value to Values, as
+// repeated ExtractFloat calls would, skipping the pieces that fail.
+void ExtractFloatList(std::string_view Text, std::vector<double>& Values);
 
 // Reads S as a whole as a decimal number with "." (leading blanks allowed,
 // nothing after it). Returns false when it is not such a number.

@@ -8,7 +8,10 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kv {
 
@@ -102,33 +105,86 @@ std::string Windows1252ToUtf8(std::string_view Text)
     return Out;
 }
 
+TKvMappedFile::TKvMappedFile(const std::string& FileName)
+{
+    std::error_code Ec;
+    if (!std::filesystem::is_regular_file(FileName, Ec)) {
+        FError = std::filesystem::exists(FileName, Ec) ? "Not a regular file" : "File not found";
+        return;
+    }
+    const int Fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (Fd < 0) {
+        FError = std::strerror(errno);
+        return;
+    }
+    struct stat Info;
+    if (::fstat(Fd, &Info) != 0) {
+        FError = std::strerror(errno);
+        ::close(Fd);
+        return;
+    }
+    const auto Size = static_cast<size_t>(Info.st_size);
+    if (Size > 0) {
+        // Populated at once: one pass of the kernel instead of a fault per page.
+        void* Map = ::mmap(nullptr, Size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, Fd, 0);
+        if (Map != MAP_FAILED) {
+            FMap = Map;
+            FMapSize = Size;
+            FBytes = {static_cast<const char*>(Map), Size};
+            FOpen = true;
+            ::close(Fd);
+            return;
+        }
+    }
+    // Files the kernel reports no size for (or will not map) are read.
+    char Chunk[65536];
+    for (;;) {
+        const ssize_t Got = ::read(Fd, Chunk, sizeof Chunk);
+        if (Got < 0 && errno == EINTR)
+            continue;
+        if (Got < 0) {
+            FError = std::strerror(errno);
+            ::close(Fd);
+            return;
+        }
+        if (Got == 0)
+            break;
+        FBuffer.append(Chunk, static_cast<size_t>(Got));
+    }
+    ::close(Fd);
+    FBytes = FBuffer;
+    FOpen = true;
+}
+
+TKvMappedFile::~TKvMappedFile()
+{
+    if (FMap)
+        ::munmap(FMap, FMapSize);
+}
+
+bool UseTextFile(const std::string& FileName, const std::function<void(std::string_view Text)>& Use,
+                 std::string* Error)
+{
+    const TKvMappedFile File(FileName);
+    if (!File.IsOpen()) {
+        if (Error)
+            *Error = File.Error();
+        return false;
+    }
+    std::string_view Text = File.Bytes();
+    if (Text.size() >= 3 && Text.substr(0, 3) == "\xEF\xBB\xBF")
+        Text.remove_prefix(3);
+    if (IsValidUtf8(Text))
+        Use(Text);
+    else
+        Use(Windows1252ToUtf8(Text));
+    return true;
+}
+
 bool ReadTextFile(const std::string& FileName, std::string& Text, std::string* Error)
 {
-    auto Fail = [&](const char* Reason) {
-        if (Error)
-            *Error = Reason;
-        Text.clear();
-        return false;
-    };
-    std::error_code Ec;
-    if (!std::filesystem::is_regular_file(FileName, Ec))
-        return Fail(std::filesystem::exists(FileName, Ec) ? "Not a regular file" : "File not found");
-    std::ifstream In(FileName, std::ios::binary);
-    if (!In)
-        return Fail(std::strerror(errno));
-    In.seekg(0, std::ios::end);
-    const auto Size = In.tellg();
-    if (Size < 0)
-        return Fail("Cannot read the file");
-    In.seekg(0, std::ios::beg);
-    Text.resize(static_cast<size_t>(Size));
-    if (Size > 0 && !In.read(Text.data(), Size))
-        return Fail("Cannot read the file");
-    if (Text.size() >= 3 && Text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        Text.erase(0, 3);
-    if (!IsValidUtf8(Text))
-        Text = Windows1252ToUtf8(Text);
-    return true;
+    Text.clear();
+    return UseTextFile(FileName, [&](std::string_view Content) { Text.assign(Content); }, Error);
 }
 
 void WriteFileReplacing(const std::string& FileName, std::string_view Data)

@@ -180,6 +180,31 @@ TEST(Extraction, LoopsUntilEmptyAlwaysAdvance)
     }
 }
 
+TEST(Extraction, ListExtractionEqualsRepeatedExtraction)
+{
+    // Random texts over the characters that matter for numbers.
+    const char Alphabet[] = "0123456789.-+eE;; x\t";
+    std::mt19937 Random(99);
+    std::uniform_int_distribution<int> Pick(0, sizeof Alphabet - 2);
+    std::uniform_int_distribution<int> Length(0, 40);
+    for (int i = 0; i < 20000; ++i) {
+        std::string Text;
+        for (int n = Length(Random); n > 0; --n)
+            Text += Alphabet[Pick(Random)];
+        std::vector<double> Expected;
+        std::string_view S = Text;
+        while (!S.empty()) {
+            try {
+                Expected.push_back(ExtractFloat(S));
+            } catch (const EConvertError&) {
+            }
+        }
+        std::vector<double> Values;
+        ExtractFloatList(Text, Values);
+        ASSERT_EQ(Values, Expected) << Text;
+    }
+}
+
 TEST(Extraction, IsNumberTakesTheWholeText)
 {
     EXPECT_TRUE(IsNumber("  -1.5E3"));
