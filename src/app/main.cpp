@@ -9,9 +9,12 @@
 #include "foundation/KvErrors.h"
 #include "foundation/KvFormatSettings.h"
 #include "ui/MainTableForm.h"
+#include "workspace/KvExportGraph.h"
+#include "workspace/KvWorkspace.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QLocale>
 #include <QStandardPaths>
@@ -74,6 +77,22 @@ int RunHeadless(int argc, char** argv, kv::TKvCommandLine& Line)
     return kv::RunCommandLine(Line, std::cout, std::cerr);
 }
 
+// The graph export measures fonts, so it needs the GUI part of Qt, but no
+// display: without one it renders offscreen.
+int RunGraphExport(int argc, char** argv, const std::vector<std::string>& Args)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && !qEnvironmentVariableIsSet("DISPLAY") &&
+        !qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication Application(argc, argv);
+    ReadLocale();
+    const kv::TKvExportResult Result = kv::RunExportGraph(Args);
+    (Result.Status ? std::cerr : std::cout) << (Result.Status ? "kurvex: " : "") << Result.Message << "\n";
+    if (Result.Status == 2)
+        std::cerr << kv::ExportGraphUsage << "\n";
+    return Result.Status;
+}
+
 int RunWindows(int argc, char** argv, const kv::TKvCommandLine& Line)
 {
     QApplication Application(argc, argv);
@@ -81,8 +100,11 @@ int RunWindows(int argc, char** argv, const kv::TKvCommandLine& Line)
     QApplication::setApplicationVersion(KURVEX_VERSION);
     ReadLocale();
     const kv::TKvPaths Paths = ProgramPaths();
-    kv::TKvDocument Document;
-    kv::TMainTableForm Table(Document, Paths);
+    // The workspace holds the document and one graph model per graph; it
+    // outlives the window, which saves the settings when it goes.
+    kv::TKvWorkspace Workspace;
+    kv::TMainTableForm Table(Workspace.Document, Paths);
+    Workspace.RebuildGraphWindows();
     QStringList Arguments;
     if (Line.Print)
         Arguments << "/PRINT";
@@ -98,6 +120,8 @@ int RunWindows(int argc, char** argv, const kv::TKvCommandLine& Line)
 int main(int argc, char** argv)
 {
     const std::vector<std::string> Args(argv + 1, argv + argc);
+    if (kv::IsExportGraphCommand(Args))
+        return RunGraphExport(argc, argv, Args);
     kv::TKvCommandLine Line = kv::ParseCommandLine(Args);
     if (IsHeadless(Line))
         return RunHeadless(argc, argv, Line);

@@ -45,11 +45,14 @@ TKvCommandLine ParseCommandLine(std::span<const std::string> Args)
 std::string CommandLineUsage()
 {
     return "Usage: kurvex [--help] [--version] [DATAFILE.plt [--export-table OUT.txt [--tab | --list]]]\n"
+           "       kurvex --export-graph OUT.png|OUT.svg|OUT.pdf [--graph N] [--size WxH] DATAFILE.plt\n"
            "  DATAFILE.plt              the data file to open\n"
            "  --export-table OUT.txt    load DATAFILE, recompute its live formulas and write\n"
            "                            the table as text (first line the captions)\n"
            "  --tab                     separate the cells by tabs (the default)\n"
            "  --list                    separate the cells by the locale's list separator\n"
+           "  --export-graph OUT        render graph N (default 1) of DATAFILE at WxH pixels\n"
+           "                            (default 800x600) as PNG, SVG or PDF, by OUT's extension\n"
            "  --version                 print the version and exit\n"
            "  --help                    print this text and exit\n";
 }

@@ -80,14 +80,14 @@ TKvExportResult RunExportGraph(const std::vector<std::string>& Args)
     try {
         Request = ParseExportGraphArguments(Args);
     } catch (const EKvError& E) {
-        return {1, E.what()};
+        return {2, E.what()};
     }
     try {
         return ExportGraph(Request);
     } catch (const EKvError& E) {
-        return {2, E.what()};
+        return {1, E.what()};
     } catch (const std::exception& E) {
-        return {2, std::string("Export failed: ") + E.what()};
+        return {1, std::string("Export failed: ") + E.what()};
     }
 }
 

@@ -18,7 +18,7 @@ struct TKvExportRequest {
 };
 
 struct TKvExportResult {
-    int Status = 0; // 0 success, 1 bad arguments, 2 failure while exporting
+    int Status = 0; // 0 success, 1 failure while exporting, 2 bad arguments (as the table export)
     std::string Message;
 };
 

@@ -45,7 +45,7 @@ class ExportGraphArguments : public testing::TestWithParam<TBadArgs> {};
 TEST_P(ExportGraphArguments, AreRejectedWithAUsageMessage)
 {
     const TKvExportResult R = RunExportGraph(GetParam().Args);
-    EXPECT_EQ(R.Status, 1);
+    EXPECT_EQ(R.Status, 2);
     EXPECT_NE(R.Message.find(GetParam().Expected), std::string::npos) << R.Message;
 }
 
@@ -91,13 +91,13 @@ TEST(ExportGraph, PictureShowsTheDocument)
 TEST(ExportGraph, FailuresAreReported)
 {
     TKvExportResult R = RunExportGraph({"--export-graph", Out("x.png"), "/nonexistent/file.plt"});
-    EXPECT_EQ(R.Status, 2);
+    EXPECT_EQ(R.Status, 1);
     EXPECT_NE(R.Message.find("does not exist"), std::string::npos) << R.Message;
     R = RunExportGraph({"--export-graph", Out("x.png"), "--graph", "4", Example});
-    EXPECT_EQ(R.Status, 2);
+    EXPECT_EQ(R.Status, 1);
     EXPECT_NE(R.Message.find("Graph 4 does not exist"), std::string::npos) << R.Message;
     R = RunExportGraph({"--export-graph", "/nonexistent/dir/x.png", Example});
-    EXPECT_EQ(R.Status, 2);
+    EXPECT_EQ(R.Status, 1);
     EXPECT_NE(R.Message.find("Cannot write"), std::string::npos) << R.Message;
 }
 
