@@ -1,5 +1,6 @@
 #include "KvAxis.h"
 
+#include "KvPropertyChange.h"
 #include "KvAxisNumbers.h"
 #include "KvGraph2D.h"
 
@@ -13,14 +14,6 @@ namespace kv {
 
 namespace {
 
-template <class T>
-bool Change(T& Field, const T& Value)
-{
-    if (Field == Value)
-        return false;
-    Field = Value;
-    return true;
-}
 
 int32_t TableIndex(double Span, int32_t Exponent)
 {

@@ -1,5 +1,7 @@
 #include "KvDraw.h"
 
+#include "KvPropertyChange.h"
+
 #include <QPaintEngine>
 #include <QPolygon>
 
@@ -38,36 +40,26 @@ void TKvLineStyle::Changed()
 
 void TKvLineStyle::SetVisible(bool Value)
 {
-    if (Value == FVisible)
-        return;
-    FVisible = Value;
-    Changed();
+    if (Change(FVisible, Value))
+        Changed();
 }
 
 void TKvLineStyle::SetColor(TColor Value)
 {
-    if (Value == FColor)
-        return;
-    FColor = Value;
-    Changed();
+    if (Change(FColor, Value))
+        Changed();
 }
 
 void TKvLineStyle::SetStyle(TPenStyle Value)
 {
-    if (Value == FStyle)
-        return;
-    FStyle = Value;
-    Changed();
+    if (Change(FStyle, Value))
+        Changed();
 }
 
 void TKvLineStyle::SetWidth(int32_t Value)
 {
-    if (Value < 0)
-        Value = 0;
-    if (Value == FWidth)
-        return;
-    FWidth = Value;
-    Changed();
+    if (Change(FWidth, Value < 0 ? 0 : Value))
+        Changed();
 }
 
 TKvLineStyleRecord TKvLineStyle::Record() const { return {FVisible, FColor, static_cast<int32_t>(FStyle), FWidth}; }
@@ -104,48 +96,34 @@ void TKvPointStyle::Changed()
 
 void TKvPointStyle::SetVisible(bool Value)
 {
-    if (Value == FVisible)
-        return;
-    FVisible = Value;
-    Changed();
+    if (Change(FVisible, Value))
+        Changed();
 }
 
 void TKvPointStyle::SetColor(TColor Value)
 {
-    if (Value == FColor)
-        return;
-    FColor = Value;
-    Changed();
+    if (Change(FColor, Value))
+        Changed();
 }
 
 void TKvPointStyle::SetStyle(TKvPointSymbol Value)
 {
     if (static_cast<int32_t>(Value) < 0 || static_cast<int32_t>(Value) >= PointSymbolCount)
         throw EConvertError("Invalid point symbol " + std::to_string(static_cast<int32_t>(Value)));
-    if (Value == FStyle)
-        return;
-    FStyle = Value;
-    Changed();
+    if (Change(FStyle, Value))
+        Changed();
 }
 
 void TKvPointStyle::SetSize(int32_t Value)
 {
-    if (Value < 0)
-        Value = 5;
-    if (Value == FSize)
-        return;
-    FSize = Value;
-    Changed();
+    if (Change(FSize, Value < 0 ? 5 : Value))
+        Changed();
 }
 
 void TKvPointStyle::SetWidth(int32_t Value)
 {
-    if (Value < 0)
-        Value = 0;
-    if (Value == FWidth)
-        return;
-    FWidth = Value;
-    Changed();
+    if (Change(FWidth, Value < 0 ? 0 : Value))
+        Changed();
 }
 
 // ---------------------------------------------------------------- drawing

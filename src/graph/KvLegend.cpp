@@ -1,5 +1,6 @@
 #include "KvLegend.h"
 
+#include "KvPropertyChange.h"
 #include "KvDataSeries.h"
 #include "KvGraph2D.h"
 
@@ -12,14 +13,6 @@ namespace kv {
 
 namespace {
 
-template <class T>
-bool Change(T& Field, const T& Value)
-{
-    if (Field == Value)
-        return false;
-    Field = Value;
-    return true;
-}
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "GraphTestSupport.h"
 
+#include "support/KvGuiTestEnvironment.h"
+
 #include <QDir>
 #include <QGuiApplication>
 
@@ -9,24 +11,8 @@ namespace kv::test {
 
 namespace {
 
-// Painting and font metrics need a GUI application; gtest_main creates
-// none, so one global environment does.
-class TGuiEnvironment : public testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int Argc = 1;
-        static char Name[] = "graph_tests";
-        static char* Argv[] = {Name, nullptr};
-        App = std::make_unique<QGuiApplication>(Argc, Argv);
-    }
-    void TearDown() override { App.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> App;
-};
-
-[[maybe_unused]] testing::Environment* const Env = testing::AddGlobalTestEnvironment(new TGuiEnvironment);
+// Painting and font metrics need a GUI application.
+[[maybe_unused]] testing::Environment* const Env = RegisterGuiEnvironment<QGuiApplication>("graph_tests");
 
 } // namespace
 

@@ -1,28 +1,8 @@
 // One QApplication for all widget tests of this executable.
 
+#include "support/KvGuiTestEnvironment.h"
+
 #include <QApplication>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
-namespace {
-
-class TUiEnvironment : public testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int Argc = 1;
-        static char Name[] = "ui_tests";
-        static char* Argv[] = {Name, nullptr};
-        App = std::make_unique<QApplication>(Argc, Argv);
-    }
-    void TearDown() override { App.reset(); }
-
-private:
-    std::unique_ptr<QApplication> App;
-};
-
-[[maybe_unused]] testing::Environment* const Environment = testing::AddGlobalTestEnvironment(new TUiEnvironment);
-
-} // namespace
+[[maybe_unused]] static testing::Environment* const Environment =
+    kv::test::RegisterGuiEnvironment<QApplication>("ui_tests");
