@@ -2,6 +2,8 @@
 
 #include "KvSymbolFont.h"
 
+#include "document/KvPlainCaption.h"
+
 #include <QFontMetrics>
 #include <QImage>
 
@@ -240,12 +242,8 @@ TKvMeasureCanvas::~TKvMeasureCanvas()
 
 QString PlainCaption(const QString& Caption)
 {
-    TKvMeasureCanvas Canvas;
-    TKvCaptionRec Rec;
-    Rec.Caption = Caption;
-    Rec.Canvas = &Canvas.Painter();
-    RenderCaption(Rec);
-    return Rec.PlainText;
+    // The document's pure parse of the same markup: no canvas needed.
+    return QString::fromStdString(PlainCaption(std::string_view(Caption.toStdString())));
 }
 
 int32_t CaptionWidth(const QString& Caption, const TKvFontRecord& Font, int32_t Angle)
