@@ -4,6 +4,7 @@
 #include "KvIntegerEdit.h"
 
 #include "document/KvDataTable.h"
+#include "graph/KvDraw.h"
 #include "foundation/KvErrors.h"
 #include "foundation/KvStrings.h"
 
@@ -149,10 +150,18 @@ bool TEditFormulaForm::eventFilter(QObject* Watched, QEvent* Event)
 
 void TEditFormulaForm::Apply(TKvDataTable& Table)
 {
-    // Graphs follow the new values once, after all rows are written.
+    // Graphs are drawn once, after all rows are written, not for every value.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    Table.ApplyFormula(TargetColumn(), FFormula->text().toStdString(), FLive->isChecked(), FFrom->Value(),
-                       FTo->Value());
+    SuspendDrawing();
+    try {
+        Table.ApplyFormula(TargetColumn(), FFormula->text().toStdString(), FLive->isChecked(), FFrom->Value(),
+                           FTo->Value());
+    } catch (...) {
+        ResumeDrawing();
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
+    ResumeDrawing();
     QApplication::restoreOverrideCursor();
 }
 
