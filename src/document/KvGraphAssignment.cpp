@@ -137,8 +137,11 @@ std::string TKvGraphAssignment::AssignmentText(int32_t Graph, int32_t Column) co
         const std::vector<int32_t>& Refs = G.*ColumnRefs[Kind];
         std::string Slots;
         for (size_t s = 0; s < Refs.size(); ++s)
-            if (Refs[s] == Column)
-                Slots += (Slots.empty() ? "" : ",") + std::to_string(s + 1);
+            if (Refs[s] == Column) {
+                if (!Slots.empty())
+                    Slots += ',';
+                Slots += std::to_string(s + 1);
+            }
         if (!Slots.empty())
             Text += SummaryPrefixes[Kind] + Slots + ")";
     }
