@@ -270,13 +270,13 @@ void TTableParser::ValuesOfRows(int32_t FirstRow, std::span<double> Out, const T
             Rows[k] = static_cast<double>(FirstRow) + static_cast<double>(Start) + k;
         FRow = Rows[Count - 1];
         double* Target = Out.data() + Start;
-        // A faulting row keeps its old entry: the block run may have
-        // written over it.
-        double Saved[TBlockEvaluator::BlockSize];
-        std::copy(Target, Target + Count, Saved);
-        if (Block.Run(Rows, Count, Target, true))
+        // The block runs into a scratch buffer, so a faulting row keeps
+        // its old entry without the output being read first.
+        double Scratch[TBlockEvaluator::BlockSize];
+        if (Block.Run(Rows, Count, Scratch, true)) {
+            std::copy(Scratch, Scratch + Count, Target);
             continue;
-        std::copy(Saved, Saved + Count, Target);
+        }
         for (int k = 0; k < Count; ++k) {
             FRow = Rows[k];
             try {

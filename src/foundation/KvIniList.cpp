@@ -313,10 +313,7 @@ void TKvIniList::ReadVector(std::string_view Section, std::string_view Ident, TK
     // A number takes about eight characters; reserving saves the regrowths.
     Values.reserve(std::min<size_t>(Value->size() / 8, 1u << 28));
     ExtractFloatList(*Value, Values);
-    // Through Add, so a live vector tells its listeners of every value.
-    Vector.Reserve(static_cast<int32_t>(Values.size()));
-    for (double X : Values)
-        Vector.Add(X);
+    Vector.AddValues(Values);
 }
 
 void TKvIniList::WriteVector(std::string_view Section, std::string_view Ident, const TKvRealVector& Vector)

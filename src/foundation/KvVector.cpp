@@ -94,6 +94,13 @@ void TKvRealVector::Assign(std::span<const double> Values)
     FCount = N;
 }
 
+void TKvRealVector::AddValues(std::span<const double> Values)
+{
+    const int32_t Old = FCount;
+    EnsureCount(Old + static_cast<int32_t>(Values.size()));
+    std::copy(Values.begin(), Values.end(), FData.begin() + Old);
+}
+
 // ---------------------------------------------------------------- listeners
 
 const TKvValueIChangedEvent& TKvValueIChangedList::Get(int32_t i) const
@@ -129,6 +136,12 @@ void TKvLiveVector::SetValue(int32_t i, double X)
 {
     TKvRealVector::SetValue(i, X);
     FListeners.Notify(X, i, false);
+}
+
+void TKvLiveVector::AddValues(std::span<const double> Values)
+{
+    for (double X : Values)
+        Add(X);
 }
 
 void TKvLiveVector::Clear()

@@ -57,6 +57,9 @@ public:
     void Reserve(int32_t N);
     // Replaces the contents without notifications (bulk loads of plain vectors).
     void Assign(std::span<const double> Values);
+    // Appends the values as Add does one by one (a live vector notifies
+    // each), in one step for a plain vector.
+    virtual void AddValues(std::span<const double> Values);
 
 protected:
     // Moves the elements above i down by one; Count is left to the caller.
@@ -116,6 +119,7 @@ public:
     void SetValue(int32_t i, double X) override;
     void Clear() override;
     void Delete(int32_t i) override;
+    void AddValues(std::span<const double> Values) override;
 
 private:
     TKvValueIChangedList FListeners;

@@ -153,6 +153,22 @@ TEST(LiveVector, NotifiesEveryChangeInOrder)
     EXPECT_EQ(Second.Calls, Expected);
 }
 
+TEST(Vectors, AddValuesAppendsAsAddDoes)
+{
+    TKvRealVector Plain;
+    Plain.Add(1);
+    const std::vector<double> More{2, 3, 4};
+    Plain.AddValues(More);
+    EXPECT_EQ(Contents(Plain), (std::vector<double>{1, 2, 3, 4}));
+    TKvLiveVector Live;
+    Recorder R;
+    Live.Listeners().Add(R.Event());
+    Live.AddValues(More);
+    EXPECT_EQ(Contents(Live), More);
+    using C = Recorder::Call;
+    EXPECT_EQ(R.Calls, (std::vector<C>{{2, 0, false}, {3, 1, false}, {4, 2, false}}));
+}
+
 TEST(LiveVector, DeleteNotifiesBeforeCountDrops)
 {
     TKvLiveVector V;
