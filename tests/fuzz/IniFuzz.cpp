@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 using namespace kv;
 
@@ -37,6 +38,19 @@ void ExtractAll(std::string_view Text)
         }
         Check(S.size() < Before);
     }
+    // The one-loop list extraction takes the same numbers as the calls.
+    std::vector<double> Expected, Listed;
+    S = Text;
+    while (!S.empty()) {
+        try {
+            Expected.push_back(ExtractFloat(S));
+        } catch (const EConvertError&) {
+        }
+    }
+    ExtractFloatList(Text, Listed);
+    Check(Listed.size() == Expected.size());
+    for (size_t i = 0; i < Listed.size(); ++i)
+        Check(Listed[i] == Expected[i] || (std::isnan(Listed[i]) && std::isnan(Expected[i])));
     S = Text;
     for (int i = 0; i < 64 && !S.empty(); ++i) {
         try {
