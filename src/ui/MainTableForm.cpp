@@ -28,7 +28,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolTip>
 
 namespace kv {
 
@@ -547,23 +546,13 @@ QString TMainTableForm::HintAt(const QPoint& Position) const
     return "Please enter values here";
 }
 
-Qt::CursorShape TMainTableForm::CursorShapeAt(const QPoint& Position) const
-{
-    const TKvGridCoord C = FGrid->CellAt(Position);
-    const int Letters = FDocument.Assignment.GraphCount() + 2;
-    if (!C.IsValid())
-        return Qt::ArrowCursor;
-    if ((C.Col == 0 && C.Row >= Letters) || (C.Col > 0 && C.Row == Letters))
-        return Qt::BitmapCursor;
-    return Qt::ArrowCursor;
-}
-
 bool TMainTableForm::eventFilter(QObject* Watched, QEvent* Event)
 {
     if (Watched == FGrid->viewport() && Event->type() == QEvent::MouseMove) {
         const QPoint Position = static_cast<QMouseEvent*>(Event)->position().toPoint();
         const TKvGridCoord C = FGrid->CellAt(Position);
         const int Letters = FDocument.Assignment.GraphCount() + 2;
+        // The selection cursors: "#" selects all, row numbers rows, letters columns.
         if (C.IsValid() && C.Col == 0 && C.Row == Letters)
             FGrid->viewport()->setCursor(SelectCursor(TKvSelectCursor::SelAll));
         else if (C.IsValid() && C.Col == 0 && C.Row > Letters)

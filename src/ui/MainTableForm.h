@@ -82,9 +82,8 @@ public:
     // The grid shows what the model holds; call after changes from outside.
     void RefreshGrid();
     void UpdateActions();
-    // The cursor and hint the grid shows at a viewport position.
+    // The hint the grid shows at a viewport position.
     QString HintAt(const QPoint& Position) const;
-    Qt::CursorShape CursorShapeAt(const QPoint& Position) const;
 
 public slots:
     void EditCut();
