@@ -58,7 +58,14 @@ bool ColumnBlock(const TBlockOperation& Op, int Count)
     // The table's own rows in order (a plain "#", the common case): one copy.
     const double First = Rows[0];
     if (Op.Arg1Consecutive && *Op.Arg1Consecutive && First >= 1.0 && First + (Count - 1) <= Last) {
-        std::memcpy(Op.Dest, Values + static_cast<int32_t>(First) - 1, static_cast<size_t>(Count) * sizeof(double));
+        const double* Source = Values + static_cast<int32_t>(First) - 1;
+        std::memcpy(Op.Dest, Source, static_cast<size_t>(Count) * sizeof(double));
+        // The next block reads on from here: ask for it now, so that it is
+        // in the cache when its turn comes (a long column streams from memory).
+        const double* Next = Source + Count;
+        const double* End = Values + Vector->Count();
+        for (const double* P = Next; P < Next + Count && P < End; P += 8)
+            __builtin_prefetch(P);
         return true;
     }
     for (int k = 0; k < Count; ++k) {
