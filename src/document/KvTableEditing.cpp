@@ -183,6 +183,28 @@ bool TKvDataTable::EndCellEdit(int32_t Column, int32_t Row, std::string_view Tex
     return true;
 }
 
+namespace {
+
+// A column moving to another place takes its caption, formula, live flag
+// and values along; the width stays with the place.
+void TakeColumnContent(TKvTableColumn& To, TKvTableColumn& From)
+{
+    To.Header = std::move(From.Header);
+    To.Formula = std::move(From.Formula);
+    To.LiveFormula = From.LiveFormula;
+    To.Data = std::move(From.Data);
+}
+
+void EmptyColumn(TKvTableColumn& Column, std::unique_ptr<TKvLiveVector> Data)
+{
+    Column.Header.clear();
+    Column.Formula.clear();
+    Column.LiveFormula = false;
+    Column.Data = std::move(Data);
+}
+
+} // namespace
+
 void TKvDataTable::InsertColumn(int32_t k)
 {
     const int32_t N = MaxColumns();
@@ -190,19 +212,9 @@ void TKvDataTable::InsertColumn(int32_t k)
     if (!ColumnIsEmpty(N))
         throw EKvError("Last column is not empty!\rAction impossible!");
     std::unique_ptr<TKvLiveVector> Spare = std::move(FColumns[static_cast<size_t>(N - 1)].Data);
-    for (int32_t j = N; j > k; --j) {
-        TKvTableColumn& To = FColumns[static_cast<size_t>(j - 1)];
-        TKvTableColumn& From = FColumns[static_cast<size_t>(j - 2)];
-        To.Header = std::move(From.Header);
-        To.Formula = std::move(From.Formula);
-        To.LiveFormula = From.LiveFormula;
-        To.Data = std::move(From.Data);
-    }
-    TKvTableColumn& New = FColumns[static_cast<size_t>(k - 1)];
-    New.Header.clear();
-    New.Formula.clear();
-    New.LiveFormula = false;
-    New.Data = std::move(Spare);
+    for (int32_t j = N; j > k; --j)
+        TakeColumnContent(FColumns[static_cast<size_t>(j - 1)], FColumns[static_cast<size_t>(j - 2)]);
+    EmptyColumn(FColumns[static_cast<size_t>(k - 1)], std::move(Spare));
     // Every formula follows the columns it reads, also those left of k:
     // otherwise they would silently read the new empty column.
     for (TKvTableColumn& C : FColumns)
@@ -215,20 +227,10 @@ void TKvDataTable::DeleteColumn(int32_t k)
     const int32_t N = MaxColumns();
     Column(k);
     std::unique_ptr<TKvLiveVector> Removed = std::move(FColumns[static_cast<size_t>(k - 1)].Data);
-    for (int32_t j = k; j < N; ++j) {
-        TKvTableColumn& To = FColumns[static_cast<size_t>(j - 1)];
-        TKvTableColumn& From = FColumns[static_cast<size_t>(j)];
-        To.Header = std::move(From.Header);
-        To.Formula = std::move(From.Formula);
-        To.LiveFormula = From.LiveFormula;
-        To.Data = std::move(From.Data);
-    }
-    TKvTableColumn& Last = FColumns[static_cast<size_t>(N - 1)];
-    Last.Header.clear();
-    Last.Formula.clear();
-    Last.LiveFormula = false;
-    Last.Data = std::move(Removed);
-    Last.Data->Clear();
+    for (int32_t j = k; j < N; ++j)
+        TakeColumnContent(FColumns[static_cast<size_t>(j - 1)], FColumns[static_cast<size_t>(j)]);
+    Removed->Clear();
+    EmptyColumn(FColumns[static_cast<size_t>(N - 1)], std::move(Removed));
     for (TKvTableColumn& C : FColumns)
         C.Formula = RenameForDeletedColumn(C.Formula, k, N);
     MarkModified();
