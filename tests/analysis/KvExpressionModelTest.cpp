@@ -14,20 +14,11 @@ using namespace kv;
 using kvtest::RaisesFault;
 using kvtest::TFault;
 
+using kvtest::Hi;
+using kvtest::Lo;
+using kvtest::TLineData;
+
 namespace {
-
-const double Lo = -1.7e308, Hi = 1.7e308;
-
-struct TLineData {
-    std::vector<double> X, Y;
-    TLineData()
-    {
-        for (int i = 0; i < 10; ++i) {
-            X.push_back(i * 0.5);
-            Y.push_back(2 * X.back() + 1);
-        }
-    }
-};
 
 TEST(ExpressionModel, CheckFormulaSetsTheOrder)
 {

@@ -15,25 +15,16 @@ using namespace kv;
 using kvtest::RaisesFault;
 using kvtest::TFault;
 
-namespace {
+using kvtest::Hi;
+using kvtest::Lo;
+using kvtest::TLineData;
 
-const double Lo = -1.7e308, Hi = 1.7e308;
+namespace {
 
 TKvFittingFkt Line()
 {
     return [](std::span<const double> p, double x) { return p[0] * x + p[1]; };
 }
-
-struct TLineData {
-    std::vector<double> X, Y;
-    TLineData()
-    {
-        for (int i = 0; i < 10; ++i) {
-            X.push_back(i * 0.5);
-            Y.push_back(2 * X.back() + 1);
-        }
-    }
-};
 
 TEST(SimplexFit, FitsAStraightLine)
 {

@@ -8,8 +8,25 @@
 #include <functional>
 #include <string>
 #include <typeinfo>
+#include <vector>
 
 namespace kvtest {
+
+// The unbounded calculation range.
+inline constexpr double Lo = -1.7e308, Hi = 1.7e308;
+
+// Ten points on the line y = 2x + 1, x from 0 in steps of 0.5.
+struct TLineData {
+    std::vector<double> X, Y;
+    TLineData()
+    {
+        for (int i = 0; i < 10; ++i) {
+            X.push_back(i * 0.5);
+            Y.push_back(2 * X.back() + 1);
+        }
+    }
+};
+
 
 // The kinds of math error a case expects; Any accepts EMathError itself.
 enum class TFault { None, NotEnoughData, ZeroDivide, InvalidOp, Overflow, Message };
