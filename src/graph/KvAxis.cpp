@@ -3,6 +3,7 @@
 #include "KvPropertyChange.h"
 #include "KvAxisNumbers.h"
 #include "KvGraph2D.h"
+#include "KvPixel.h"
 
 #include "foundation/KvErrors.h"
 #include "foundation/KvFormatSettings.h"
@@ -19,6 +20,19 @@ int32_t TableIndex(double Span, int32_t Exponent)
 {
     const int32_t k = RoundHalfEven(ShiftDecimal(Exponent, Span));
     return std::clamp(k, 1, 10) - 1;
+}
+
+// Spans below this (near the subnormal doubles) cannot be divided in
+// double: a step of a pixel or a tick, a billionth of the span or more,
+// would lose its precision or vanish, and the pixel step become infinite.
+constexpr double MinDivisibleSpan = 1e-290;
+
+// True when the range, or the range a single value is widened to, is too
+// small to divide into pixels and ticks.
+bool TooSmallToDivide(double Start, double Stop)
+{
+    const double Span = Start == Stop ? std::fabs(Start) : Stop - Start;
+    return Span > 0 && Span < MinDivisibleSpan;
 }
 
 // A tick count beyond this comes only from a step far too small for the
@@ -231,7 +245,7 @@ int32_t TKvAxis::RealToIntPosition(double V) const
     default: throw EConvertError("Axis scaling not supportet");
     }
     // Far-off values stay far off the plot without overflowing the pixel type.
-    const int32_t Pixel = RoundHalfEven(std::clamp(std::isnan(D) ? -1e8 : D, -1e8, 1e8));
+    const int32_t Pixel = ToPixel(D);
     return (FVertical != FTwisted) ? Length - Pixel : Pixel;
 }
 
@@ -330,8 +344,9 @@ bool TKvAxis::AdjustRange()
 {
     FRangeAdjusted = false;
     const bool Log = FScaling != TKvAxScaling::AxNormal;
-    // A span that overflows a double cannot be divided into ticks.
-    if (FAxisRange.IsEmpty() || !std::isfinite(Stop() - Start())) {
+    // A span that overflows a double, or a linear one too small to divide,
+    // cannot be divided into ticks; such a range is treated as empty.
+    if (FAxisRange.IsEmpty() || !std::isfinite(Stop() - Start()) || (!Log && TooSmallToDivide(Start(), Stop()))) {
         FAxisRange.SetRange(Log ? 1 : 0, Log ? 10 : 100);
         FRangeAdjusted = true;
     }
@@ -498,7 +513,7 @@ void TKvAxis::ComputeLinearTicks()
     FTickPositions.reserve(static_cast<size_t>(n));
     for (int32_t i = 0; i < n; ++i) {
         const double Value = FTwisted ? Stop() - i * TickStep : Start() + i * TickStep;
-        const int32_t Step = RoundHalfEven(i * PixelStep);
+        const int32_t Step = ToPixel(i * PixelStep);
         const int32_t Offset = FVertical ? Length - Step : Step;
         FTickPositions.push_back(Offset);
         FTickIsMajor.push_back(i % MajorEvery == MajorOffset);
@@ -539,10 +554,10 @@ void TKvAxis::ComputeLogTicks()
     // The ends are held within 600 decades (RoundLogEnds).
     const int32_t r = std::clamp(RoundHalfEven(Decades / FMajorTickPart), 0, 1000);
     for (int32_t s = 0; s < r; ++s) {
-        FTickPositions.push_back(OffsetFromStartEnd(RoundHalfEven(s / FScale)));
+        FTickPositions.push_back(OffsetFromStartEnd(ToPixel(s / FScale)));
         FTickIsMajor.push_back(true);
         for (int32_t j = 2; j <= q; ++j) {
-            FTickPositions.push_back(OffsetFromStartEnd(RoundHalfEven(std::log10(j * FTickPart * 10) / FScale + s / FScale)));
+            FTickPositions.push_back(OffsetFromStartEnd(ToPixel(std::log10(j * FTickPart * 10) / FScale + s / FScale)));
             FTickIsMajor.push_back(false);
         }
         if (!FShowScaleLabels)
