@@ -12,18 +12,29 @@ namespace {
 
 bool IsHeader(const std::string& Line) { return !Line.empty() && Line[0] == '['; }
 
-// Whether Line is "[" + Section + "]", letters compared without case.
-bool IsHeaderOf(const std::string& Line, std::string_view Section)
-{
-    return Line.size() == Section.size() + 2 && Line.front() == '[' && Line.back() == ']' &&
-           SameTextAscii(std::string_view(Line).substr(1, Section.size()), Section);
-}
-
 // Whether Line begins with Ident and "=", letters compared without case.
 bool IsKeyLine(const std::string& Line, std::string_view Ident)
 {
     return Line.size() > Ident.size() && Line[Ident.size()] == '=' &&
            SameTextAscii(std::string_view(Line).substr(0, Ident.size()), Ident);
+}
+
+// The name a header line is found by: the text between its "[" and its
+// last character when that is "]". Other headers are never found.
+std::optional<std::string_view> HeaderName(std::string_view Line)
+{
+    if (Line.size() < 2 || Line.front() != '[' || Line.back() != ']')
+        return std::nullopt;
+    return Line.substr(1, Line.size() - 2);
+}
+
+// An index entry holds the key of a line as the text before its first "=";
+// a name that contains "=", a NUL or begins with "[" would not be found so
+// (or would make a line that is not a key line), and is written by scanning.
+bool Indexable(std::string_view Ident)
+{
+    return Ident.find('=') == std::string_view::npos && Ident.find('\0') == std::string_view::npos &&
+           (Ident.empty() || Ident.front() != '[');
 }
 
 std::string Key(std::string_view Prefix, std::string_view Suffix)
@@ -35,11 +46,112 @@ std::string Key(std::string_view Prefix, std::string_view Suffix)
 
 } // namespace
 
+size_t TKvNoCaseHash::operator()(std::string_view Text) const noexcept
+{
+    uint64_t H = 14695981039346656037ull; // FNV-1a
+    for (char C : Text) {
+        H ^= static_cast<unsigned char>(UpperAscii(C));
+        H *= 1099511628211ull;
+    }
+    return static_cast<size_t>(H);
+}
+
+bool TKvNoCaseEqual::operator()(std::string_view A, std::string_view B) const noexcept
+{
+    return SameTextAscii(A, B);
+}
+
+// ---------------------------------------------------------------- blocks
+
+TKvIniList::TKvIniList() { FSections.emplace_back(); }
+
+TKvIniList::TKvIniList(const TKvIniList& Other) : FSections(Other.FSections), FModified(Other.FModified)
+{
+    RebuildIndex();
+}
+
+TKvIniList& TKvIniList::operator=(const TKvIniList& Other)
+{
+    if (this != &Other) {
+        FSections = Other.FSections;
+        FModified = Other.FModified;
+        RebuildIndex();
+    }
+    return *this;
+}
+
+void TKvIniList::IndexSection(TSections::iterator S)
+{
+    if (const auto Name = HeaderName(S->Header))
+        FSectionIndex[std::string(*Name)].push_back(S);
+}
+
+void TKvIniList::RebuildIndex()
+{
+    FSectionIndex.clear();
+    FFlatValid = false;
+    if (FSections.empty())
+        FSections.emplace_back();
+    for (auto S = FSections.begin(); S != FSections.end(); ++S)
+        if (!S->Header.empty())
+            IndexSection(S);
+}
+
+TKvIniSection& TKvIniList::AppendSection(std::string Header)
+{
+    TKvIniSection& S = FSections.emplace_back();
+    S.Header = std::move(Header);
+    IndexSection(std::prev(FSections.end()));
+    return S;
+}
+
+TKvIniSection* TKvIniList::FindSection(std::string_view Section) const
+{
+    // "[" + Section + "]" is compared with whole header lines, so the name
+    // between the brackets must be equal without case.
+    const auto Found = FSectionIndex.find(Section);
+    return Found == FSectionIndex.end() || Found->second.empty() ? nullptr : &*Found->second.front();
+}
+
+std::optional<size_t> TKvIniList::FindKey(const TKvIniSection& S, std::string_view Ident) const
+{
+    if (!Indexable(Ident)) {
+        for (size_t i = 0; i < S.Body.size(); ++i)
+            if (IsKeyLine(S.Body[i], Ident))
+                return i;
+        return std::nullopt;
+    }
+    if (!S.KeysBuilt) {
+        S.Keys.clear();
+        S.LastKey = 0;
+        for (size_t i = 0; i < S.Body.size(); ++i) {
+            const size_t Eq = S.Body[i].find('=');
+            if (Eq != std::string::npos && S.Keys.try_emplace(S.Body[i].substr(0, Eq), i).second)
+                S.LastKey = i;
+        }
+        S.KeysBuilt = true;
+    }
+    const auto Found = S.Keys.find(Ident);
+    return Found == S.Keys.end() ? std::nullopt : std::optional<size_t>(Found->second);
+}
+
 // ---------------------------------------------------------------- lines
 
 void TKvIniList::SetText(std::string_view Text)
 {
-    FLines.clear();
+    FSections.clear();
+    FSectionIndex.clear();
+    FFlatValid = false;
+    TKvIniSection* Current = &FSections.emplace_back();
+    auto AddLine = [&](const char* From, const char* To) {
+        if (From < To && *From == '[') {
+            Current = &AppendSection(std::string(From, To));
+            return;
+        }
+        if (From != To && Current->FirstBlank == Current->Body.size())
+            ++Current->FirstBlank;
+        Current->Body.emplace_back(From, To);
+    };
     const size_t Nul = Text.find('\0');
     if (Nul != std::string_view::npos)
         Text = Text.substr(0, Nul);
@@ -60,7 +172,7 @@ void TKvIniList::SetText(std::string_view Text)
         if (!NextLf || NextLf < P)
             NextLf = Find(P, '\n');
         const char* Stop = std::min(NextCr, NextLf);
-        FLines.emplace_back(P, static_cast<size_t>(Stop - P));
+        AddLine(P, Stop);
         if (Stop == End)
             break;
         P = Stop + 1;
@@ -69,72 +181,121 @@ void TKvIniList::SetText(std::string_view Text)
     }
 }
 
+void TKvIniList::SetLines(TKvStringList Lines)
+{
+    FSections.clear();
+    FSectionIndex.clear();
+    FFlatValid = false;
+    TKvIniSection* Current = &FSections.emplace_back();
+    for (std::string& Line : Lines) {
+        if (IsHeader(Line)) {
+            Current = &AppendSection(std::move(Line));
+            continue;
+        }
+        if (!Line.empty() && Current->FirstBlank == Current->Body.size())
+            ++Current->FirstBlank;
+        Current->Body.push_back(std::move(Line));
+    }
+}
+
+void TKvIniList::ClearLines() { SetLines({}); }
+
+const TKvStringList& TKvIniList::Lines() const
+{
+    if (!FFlatValid) {
+        FFlat.clear();
+        FFlat.reserve(static_cast<size_t>(LineCount()));
+        for (const TKvIniSection& S : FSections) {
+            if (!S.Header.empty())
+                FFlat.push_back(S.Header);
+            FFlat.insert(FFlat.end(), S.Body.begin(), S.Body.end());
+        }
+        FFlatValid = true;
+    }
+    return FFlat;
+}
+
+int32_t TKvIniList::LineCount() const
+{
+    size_t Count = 0;
+    for (const TKvIniSection& S : FSections)
+        Count += (S.Header.empty() ? 0 : 1) + S.Body.size();
+    return static_cast<int32_t>(Count);
+}
+
 std::string TKvIniList::Text() const
 {
     size_t Size = 0;
-    for (const std::string& Line : FLines)
-        Size += Line.size() + 2;
+    for (const TKvIniSection& S : FSections) {
+        Size += S.Header.size() + 2;
+        for (const std::string& Line : S.Body)
+            Size += Line.size() + 2;
+    }
     std::string Out;
     Out.reserve(Size);
-    for (const std::string& Line : FLines) {
-        Out += Line;
-        Out += "\r\n";
+    for (const TKvIniSection& S : FSections) {
+        if (!S.Header.empty()) {
+            Out += S.Header;
+            Out += "\r\n";
+        }
+        for (const std::string& Line : S.Body) {
+            Out += Line;
+            Out += "\r\n";
+        }
     }
     return Out;
 }
 
-// ---------------------------------------------------------------- matching
-
-int32_t TKvIniList::FindSection(std::string_view Section) const
+void TKvIniList::DropLeadingEmptyLines()
 {
-    for (size_t i = 0; i < FLines.size(); ++i)
-        if (IsHeaderOf(FLines[i], Section))
-            return static_cast<int32_t>(i);
-    return -1;
-}
-
-int32_t TKvIniList::FindKey(int32_t Header, std::string_view Ident) const
-{
-    for (size_t i = static_cast<size_t>(Header) + 1; i < FLines.size(); ++i) {
-        if (IsKeyLine(FLines[i], Ident))
-            return static_cast<int32_t>(i);
-        if (IsHeader(FLines[i]))
-            break;
-    }
-    return -1;
+    // Only the block before the first header can begin with empty lines.
+    if (FSections.empty())
+        return;
+    TKvIniSection& First = FSections.front();
+    if (!First.Header.empty())
+        return;
+    auto FirstText = std::find_if(First.Body.begin(), First.Body.end(), [](const std::string& L) { return !L.empty(); });
+    if (FirstText == First.Body.begin())
+        return;
+    First.Body.erase(First.Body.begin(), FirstText);
+    First.FirstBlank = static_cast<size_t>(
+        std::find_if(First.Body.begin(), First.Body.end(), [](const std::string& L) { return L.empty(); }) -
+        First.Body.begin());
+    First.KeysBuilt = false;
+    Changed();
 }
 
 // ---------------------------------------------------------------- untyped
 
-bool TKvIniList::SectionExists(std::string_view Section) const { return FindSection(Section) >= 0; }
+bool TKvIniList::SectionExists(std::string_view Section) const { return FindSection(Section) != nullptr; }
 
 void TKvIniList::ReadSections(TKvStringList& List) const
 {
     List.clear();
-    for (const std::string& Line : FLines) {
-        if (!IsHeader(Line))
+    for (const TKvIniSection& S : FSections) {
+        if (S.Header.empty())
             continue;
-        const size_t Close = Line.find(']');
-        List.push_back(Close == std::string::npos ? std::string() : Line.substr(1, Close - 1));
+        const size_t Close = S.Header.find(']');
+        List.push_back(Close == std::string::npos ? std::string() : S.Header.substr(1, Close - 1));
     }
 }
 
 namespace {
 template <class TFunction>
-void ForEachSectionLine(const TKvStringList& Lines, int32_t Header, TFunction Function)
+void ForEachSectionLine(const TKvIniSection* S, TFunction Function)
 {
-    if (Header < 0)
+    if (!S)
         return;
-    for (size_t i = static_cast<size_t>(Header) + 1; i < Lines.size() && !IsHeader(Lines[i]); ++i)
-        if (!Lines[i].empty())
-            Function(Lines[i]);
+    for (const std::string& Line : S->Body)
+        if (!Line.empty())
+            Function(Line);
 }
 } // namespace
 
 void TKvIniList::ReadSection(std::string_view Section, TKvStringList& List) const
 {
     List.clear();
-    ForEachSectionLine(FLines, FindSection(Section), [&](const std::string& Line) {
+    ForEachSectionLine(FindSection(Section), [&](const std::string& Line) {
         const size_t Eq = Line.find('=');
         List.push_back(Eq == std::string::npos ? std::string() : Line.substr(0, Eq));
     });
@@ -143,18 +304,18 @@ void TKvIniList::ReadSection(std::string_view Section, TKvStringList& List) cons
 void TKvIniList::ReadSectionValues(std::string_view Section, TKvStringList& List) const
 {
     List.clear();
-    ForEachSectionLine(FLines, FindSection(Section), [&](const std::string& Line) { List.push_back(Line); });
+    ForEachSectionLine(FindSection(Section), [&](const std::string& Line) { List.push_back(Line); });
 }
 
 std::optional<std::string_view> TKvIniList::FindValue(std::string_view Section, std::string_view Ident) const
 {
-    const int32_t Header = FindSection(Section);
-    if (Header < 0)
+    const TKvIniSection* S = FindSection(Section);
+    if (!S)
         return std::nullopt;
-    const int32_t Line = FindKey(Header, Ident);
-    if (Line < 0)
+    const auto Line = FindKey(*S, Ident);
+    if (!Line)
         return std::nullopt;
-    return std::string_view(FLines[static_cast<size_t>(Line)]).substr(Ident.size() + 1);
+    return std::string_view(S->Body[*Line]).substr(Ident.size() + 1);
 }
 
 std::string TKvIniList::ReadString(std::string_view Section, std::string_view Ident, std::string_view Default) const
@@ -165,48 +326,100 @@ std::string TKvIniList::ReadString(std::string_view Section, std::string_view Id
 void TKvIniList::WriteString(std::string_view Section, std::string_view Ident, std::string_view Value)
 {
     FModified = true;
+    Changed();
     std::string NewLine(Ident);
     NewLine += '=';
     NewLine += Value;
     const size_t Nul = NewLine.find('\0');
     if (Nul != std::string::npos)
         NewLine.resize(Nul);
+    if (!Indexable(Ident)) {
+        WriteStringByScan(Section, Ident, std::move(NewLine));
+        return;
+    }
 
-    const int32_t Header = FindSection(Section);
-    if (Header < 0) {
+    TKvIniSection* S = FindSection(Section);
+    if (!S) {
+        // An empty line, the header and the key, at the end of the document.
+        if (FSections.empty()) // moved from
+            FSections.emplace_back();
+        FSections.back().Body.emplace_back();
         std::string HeaderLine;
         HeaderLine.reserve(Section.size() + 2);
         HeaderLine += '[';
         HeaderLine += Section;
         HeaderLine += ']';
-        FLines.emplace_back();
-        FLines.push_back(std::move(HeaderLine));
-        FLines.push_back(std::move(NewLine));
+        TKvIniSection& Added = AppendSection(std::move(HeaderLine));
+        Added.Body.push_back(std::move(NewLine));
+        Added.FirstBlank = 1;
+        Added.Keys.try_emplace(std::string(Ident), 0);
+        Added.KeysBuilt = true;
         return;
     }
-    for (size_t i = static_cast<size_t>(Header) + 1; i < FLines.size(); ++i) {
-        if (IsKeyLine(FLines[i], Ident)) {
-            FLines[i] = std::move(NewLine);
-            return;
+    // The key's line is replaced when it comes before the section's first
+    // empty line; otherwise the new line becomes the last key line, just
+    // before that empty line (or the next header, or the end).
+    const auto Line = FindKey(*S, Ident);
+    if (Line && *Line < S->FirstBlank) {
+        S->Body[*Line] = std::move(NewLine);
+        return;
+    }
+    const size_t At = S->FirstBlank;
+    S->Body.insert(S->Body.begin() + static_cast<std::ptrdiff_t>(At), std::move(NewLine));
+    if (!S->Keys.empty() && S->LastKey >= At) {
+        for (auto& Entry : S->Keys)
+            if (Entry.second >= At)
+                ++Entry.second;
+        ++S->LastKey;
+    }
+    S->Keys.insert_or_assign(std::string(Ident), At);
+    S->LastKey = std::max(S->LastKey, At);
+    ++S->FirstBlank;
+}
+
+void TKvIniList::WriteStringByScan(std::string_view Section, std::string_view Ident, std::string NewLine)
+{
+    TKvStringList Lines = this->Lines();
+    FFlatValid = false;
+    size_t Header = 0;
+    while (Header < Lines.size() && !(IsHeader(Lines[Header]) && HeaderName(Lines[Header]) &&
+                                      SameTextAscii(*HeaderName(Lines[Header]), Section)))
+        ++Header;
+    if (Header == Lines.size()) {
+        Lines.emplace_back();
+        Lines.push_back("[" + std::string(Section) + "]");
+        Lines.push_back(std::move(NewLine));
+        SetLines(std::move(Lines));
+        return;
+    }
+    size_t i = Header + 1;
+    for (; i < Lines.size(); ++i) {
+        if (IsKeyLine(Lines[i], Ident)) {
+            Lines[i] = std::move(NewLine);
+            break;
         }
-        // A new key becomes the last key line of the section.
-        if (FLines[i].empty() || IsHeader(FLines[i])) {
-            FLines.insert(FLines.begin() + static_cast<std::ptrdiff_t>(i), std::move(NewLine));
-            return;
+        if (Lines[i].empty() || IsHeader(Lines[i])) {
+            Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(i), std::move(NewLine));
+            break;
         }
     }
-    FLines.push_back(std::move(NewLine));
+    if (i == Lines.size())
+        Lines.push_back(std::move(NewLine));
+    SetLines(std::move(Lines));
 }
 
 void TKvIniList::EraseSection(std::string_view Section)
 {
     FModified = true;
-    const int32_t Header = FindSection(Section);
-    if (Header < 0)
+    const auto Found = FSectionIndex.find(Section);
+    if (Found == FSectionIndex.end() || Found->second.empty())
         return;
-    auto First = FLines.begin() + Header;
-    auto Last = std::find_if(First + 1, FLines.end(), [](const std::string& Line) { return IsHeader(Line); });
-    FLines.erase(First, Last);
+    const TSections::iterator S = Found->second.front();
+    Found->second.erase(Found->second.begin());
+    if (Found->second.empty())
+        FSectionIndex.erase(Found);
+    FSections.erase(S);
+    Changed();
 }
 
 // ---------------------------------------------------------------- scalars

@@ -5,13 +5,21 @@
 // change. Sections are found by their whole header line "[" + name + "]"
 // (letters a to z compared without case), keys by the line beginning with
 // the key and "=". There is no quoting, no escaping and no comment syntax.
+//
+// The lines are held per section (a header line and the lines up to the next
+// header; the lines before the first header form a block of their own), with
+// an index from section names and from key names to their first line, so a
+// document of many sections is written and read in linear time. The index
+// gives the same answers as scanning the lines would.
 
 #include "KvVector.h"
 
 #include <cstdint>
+#include <list>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kv {
@@ -57,24 +65,49 @@ struct TKvScreenSize {
     int32_t Height = 1080;
 };
 
+// Hash and equality of names with the letters a to z compared without case;
+// transparent, so string_views are looked up without building a string.
+struct TKvNoCaseHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view Text) const noexcept;
+};
+struct TKvNoCaseEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view A, std::string_view B) const noexcept;
+};
+
+// One header line and the lines that follow it up to the next header.
+struct TKvIniSection {
+    std::string Header; // empty for the lines before the first header
+    TKvStringList Body;
+    size_t FirstBlank = 0; // position of the first empty body line, or Body.size()
+    // First body position of each key, built when the section is first searched.
+    mutable std::unordered_map<std::string, size_t, TKvNoCaseHash, TKvNoCaseEqual> Keys;
+    mutable size_t LastKey = 0; // the largest position in Keys
+    mutable bool KeysBuilt = false;
+};
+
 class TKvIniList {
 public:
-    TKvIniList() = default;
+    TKvIniList();
     ~TKvIniList() = default;
-    TKvIniList(const TKvIniList&) = default;
-    TKvIniList& operator=(const TKvIniList&) = default;
+    TKvIniList(const TKvIniList& Other);
+    TKvIniList& operator=(const TKvIniList& Other);
+    TKvIniList(TKvIniList&&) noexcept = default;
+    TKvIniList& operator=(TKvIniList&&) noexcept = default;
 
     bool Modified() const { return FModified; }
 
-    // The lines themselves.
-    const TKvStringList& Lines() const { return FLines; }
-    int32_t LineCount() const { return static_cast<int32_t>(FLines.size()); }
+    // The lines themselves, gathered in document order when asked for; the
+    // reference is valid until the next change of the document.
+    const TKvStringList& Lines() const;
+    int32_t LineCount() const;
     // Replaces all lines by the lines of Text (CR LF, CR or LF end a line;
     // a NUL ends the text). Does not touch Modified.
     void SetText(std::string_view Text);
     // All lines, each ended by CR LF.
     std::string Text() const;
-    void ClearLines() { FLines.clear(); }
+    void ClearLines();
 
     bool SectionExists(std::string_view Section) const;
     void ReadSections(TKvStringList& List) const;
@@ -118,15 +151,28 @@ public:
                           const TKvScreenSize& Screen) const;
 
 protected:
-    TKvStringList& MutableLines() { return FLines; }
+    // Deletes the empty lines at the very beginning of the document.
+    void DropLeadingEmptyLines();
 
 private:
-    // Index of the section's first header line, or -1.
-    int32_t FindSection(std::string_view Section) const;
-    // Index of the key line inside the section starting after Header, or -1.
-    int32_t FindKey(int32_t Header, std::string_view Ident) const;
+    using TSections = std::list<TKvIniSection>;
 
-    TKvStringList FLines;
+    // The section's first block, or nullptr.
+    TKvIniSection* FindSection(std::string_view Section) const;
+    // Body position of the first line of the key, or nothing.
+    std::optional<size_t> FindKey(const TKvIniSection& S, std::string_view Ident) const;
+    TKvIniSection& AppendSection(std::string Header);
+    void IndexSection(TSections::iterator S);
+    void RebuildIndex();
+    void Changed() { FFlatValid = false; }
+    // The plain line-by-line write, for key names the index cannot hold.
+    void WriteStringByScan(std::string_view Section, std::string_view Ident, std::string NewLine);
+    void SetLines(TKvStringList Lines);
+
+    TSections FSections; // the first block holds the lines before the first header
+    std::unordered_map<std::string, std::vector<TSections::iterator>, TKvNoCaseHash, TKvNoCaseEqual> FSectionIndex;
+    mutable TKvStringList FFlat;
+    mutable bool FFlatValid = false;
     bool FModified = false;
 };
 

@@ -35,11 +35,7 @@ void TKvLargeIniFile::Release()
     FReleased = true;
     if (!Modified())
         return;
-    TKvStringList& Lines = MutableLines();
-    auto FirstText = Lines.begin();
-    while (FirstText != Lines.end() && FirstText->empty())
-        ++FirstText;
-    Lines.erase(Lines.begin(), FirstText);
+    DropLeadingEmptyLines();
     WriteFileReplacing(FFilename, Text());
 }
 

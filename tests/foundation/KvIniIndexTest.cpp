@@ -1,0 +1,169 @@
+// The store's section and key index against a plain line list searched line
+// by line: random documents (duplicate sections and keys, letters in either
+// case, empty lines inside sections, lines without "=", headers that are
+// never found) edited by random writes and erasures must give the same lines
+// and the same answers.
+
+#include "foundation/KvIniList.h"
+#include "foundation/KvStrings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+using namespace kv;
+
+namespace {
+
+// The matching rules applied to a plain list of lines, one scan per lookup.
+struct TScanModel {
+    TKvStringList Lines;
+
+    static bool IsHeader(const std::string& L) { return !L.empty() && L[0] == '['; }
+    static bool IsKeyLine(const std::string& L, std::string_view Ident)
+    {
+        return L.size() > Ident.size() && L[Ident.size()] == '=' &&
+               SameTextAscii(std::string_view(L).substr(0, Ident.size()), Ident);
+    }
+    size_t Section(std::string_view Name) const
+    {
+        for (size_t i = 0; i < Lines.size(); ++i)
+            if (Lines[i].size() == Name.size() + 2 && Lines[i].front() == '[' && Lines[i].back() == ']' &&
+                SameTextAscii(std::string_view(Lines[i]).substr(1, Name.size()), Name))
+                return i;
+        return Lines.size();
+    }
+    std::string Read(std::string_view Name, std::string_view Ident) const
+    {
+        for (size_t i = Section(Name) + 1; i < Lines.size() && !IsHeader(Lines[i]); ++i)
+            if (IsKeyLine(Lines[i], Ident))
+                return Lines[i].substr(Ident.size() + 1);
+        return "<absent>";
+    }
+    void Write(std::string_view Name, std::string_view Ident, std::string_view Value)
+    {
+        std::string New = std::string(Ident) + "=" + std::string(Value);
+        const size_t H = Section(Name);
+        if (H == Lines.size()) {
+            Lines.insert(Lines.end(), {"", "[" + std::string(Name) + "]", New});
+            return;
+        }
+        for (size_t i = H + 1; i < Lines.size(); ++i) {
+            if (IsKeyLine(Lines[i], Ident)) {
+                Lines[i] = New;
+                return;
+            }
+            if (Lines[i].empty() || IsHeader(Lines[i])) {
+                Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(i), New);
+                return;
+            }
+        }
+        Lines.push_back(New);
+    }
+    void Erase(std::string_view Name)
+    {
+        const size_t H = Section(Name);
+        if (H == Lines.size())
+            return;
+        size_t End = H + 1;
+        while (End < Lines.size() && !IsHeader(Lines[End]))
+            ++End;
+        Lines.erase(Lines.begin() + static_cast<std::ptrdiff_t>(H), Lines.begin() + static_cast<std::ptrdiff_t>(End));
+    }
+};
+
+class TRandomDocument {
+public:
+    explicit TRandomDocument(unsigned Seed) : Random(Seed) {}
+
+    std::string Pick(std::initializer_list<const char*> Items)
+    {
+        std::uniform_int_distribution<size_t> D(0, Items.size() - 1);
+        return *(Items.begin() + static_cast<std::ptrdiff_t>(D(Random)));
+    }
+    std::string SectionName() { return Pick({"A", "a", "Graph(1)", "GRAPH(1)", "g", "", "x]y", "Table"}); }
+    std::string KeyName() { return Pick({"K", "k", "Width", "WIDTH", "", "a=b", "[k", "Long.Key.Name(12)"}); }
+    std::string Line()
+    {
+        switch (std::uniform_int_distribution<int>(0, 7)(Random)) {
+        case 0: return "";
+        case 1: return "[" + SectionName() + "]";
+        case 2: return "[" + SectionName() + "] ";
+        case 3: return "[" + SectionName();
+        case 4: return "no equals";
+        case 5: return "; comment=" + KeyName();
+        default: return KeyName() + "=" + Pick({"1", "", " v ", "x=y"});
+        }
+    }
+    std::string Text()
+    {
+        std::string T;
+        const int Count = std::uniform_int_distribution<int>(0, 30)(Random);
+        for (int i = 0; i < Count; ++i)
+            T += Line() + "\r\n";
+        return T;
+    }
+    int Action() { return std::uniform_int_distribution<int>(0, 9)(Random); }
+
+private:
+    std::mt19937 Random;
+};
+
+TEST(IniIndex, EditsGiveTheSameLinesAndAnswersAsScanning)
+{
+    for (unsigned Seed = 1; Seed <= 300; ++Seed) {
+        TRandomDocument R(Seed);
+        TKvIniList Store;
+        TScanModel Model;
+        const std::string Text = R.Text();
+        Store.SetText(Text);
+        Model.Lines = Store.Lines();
+        for (int Step = 0; Step < 60; ++Step) {
+            const std::string Section = R.SectionName();
+            const std::string Key = R.KeyName();
+            const int Action = R.Action();
+            if (Action < 5) {
+                const std::string Value = "v" + std::to_string(Step);
+                Store.WriteString(Section, Key, Value);
+                Model.Write(Section, Key, Value);
+            } else if (Action < 6) {
+                Store.EraseSection(Section);
+                Model.Erase(Section);
+            } else if (Action < 7) {
+                // A copy carries its own index: edits of the copy go on from there.
+                TKvIniList Copy(Store);
+                Store = Copy;
+            }
+            ASSERT_EQ(Store.Lines(), Model.Lines) << "seed " << Seed << " step " << Step << " text\n" << Text;
+            ASSERT_EQ(Store.ReadString(Section, Key, "<absent>"), Model.Read(Section, Key))
+                << "seed " << Seed << " step " << Step;
+            ASSERT_EQ(Store.SectionExists(Section), Model.Section(Section) < Model.Lines.size());
+        }
+        EXPECT_EQ(Store.LineCount(), static_cast<int32_t>(Model.Lines.size()));
+        TKvIniList Reloaded;
+        Reloaded.SetText(Store.Text());
+        EXPECT_EQ(Reloaded.Lines(), Store.Lines()) << "seed " << Seed;
+    }
+}
+
+// A section written to after later sections exist gets its keys before its
+// empty line, and the keys that follow a key inserted so stay found.
+TEST(IniIndex, KeysInsertedIntoAnEarlierSectionKeepTheOthersFound)
+{
+    TKvIniList Store;
+    for (int i = 0; i < 50; ++i)
+        Store.WriteInteger("First", "K" + std::to_string(i), i);
+    Store.WriteInteger("Second", "X", 1);
+    for (int i = 50; i < 100; ++i)
+        Store.WriteInteger("First", "K" + std::to_string(i), i);
+    Store.SetText(Store.Text() + "[first]\r\nK7=hidden\r\n");
+    for (int i = 0; i < 100; ++i)
+        ASSERT_EQ(Store.ReadInteger("FIRST", "k" + std::to_string(i), -1), i);
+    EXPECT_EQ(Store.Lines()[102], ""); // after the leading empty line, the header and 100 keys
+    EXPECT_EQ(Store.Lines()[103], "[Second]");
+    Store.EraseSection("first");
+    EXPECT_EQ(Store.ReadString("First", "K7", ""), "hidden"); // the duplicate is found once the first is gone
+}
+
+} // namespace
