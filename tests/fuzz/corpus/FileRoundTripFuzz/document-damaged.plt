@@ -1,0 +1,30 @@
+garbage before any section
+[Graphs]
+MaxSeries=2
+GraphCount=1
+[Graph(1)]
+XAxis=1;x;1
+YAxis=2
+this line is garbage
+[Column(0)]
+Width=abc
+Data=1;2;x;3;;5
+[Column(1)]
+Header=Time
+[Column(1)]
+Header=Duplicate
+Width=5
+[Column(2)]
+Formula=A*
+LiveFormula=1
+[Column(3)]
+Formula=A(#+1)
+LiveFormula=1
+Data=7;7;7;7;7;7
+[GraphFormula]
+Count=3
+1=A*X+B
+2=a*x+b
+3=SIN(X)
+[Table]
+MaxColumns=4
