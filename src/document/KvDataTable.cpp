@@ -54,6 +54,15 @@ void TKvDataTable::ShowMessage(const std::string& Message)
         OnMessage(Message);
 }
 
+void TKvDataTable::ClearMessage()
+{
+    if (FLastMessage.empty())
+        return;
+    FLastMessage.clear();
+    if (OnMessage)
+        OnMessage({});
+}
+
 void TKvDataTable::ReportCellError(int32_t Column, int32_t Row, const std::string& Message)
 {
     ShowMessage("Error in Cell: " + ColumnName(Column) + std::to_string(Row) + " " + Message);

@@ -80,7 +80,8 @@ public:
     // is kept; every one also goes to the handler when there is one.
     TMessageHandler OnMessage;
     const std::string& LastMessage() const { return FLastMessage; }
-    void ClearMessage() { FLastMessage.clear(); }
+    // Tells the handler (with an empty message) when a message was shown.
+    void ClearMessage();
     void ShowMessage(const std::string& Message);
     void ReportCellError(int32_t Column, int32_t Row, const std::string& Message);
 

@@ -50,6 +50,25 @@ void ReadColumnValues(std::optional<std::string_view> Text, TKvLiveVector& Value
     Values.Assign(Buffer);
 }
 
+// Recent files and the current file outlive the working folder they were
+// given in: a path relative to it would be dead after a restart.
+std::string AbsolutePath(const std::string& FileName)
+{
+    std::error_code Error;
+    const std::filesystem::path Path = std::filesystem::absolute(FileName, Error);
+    return Error ? FileName : Path.lexically_normal().string();
+}
+
+// A data file holds at least one of the sections every save writes; a file
+// without any of them (another kind of file, random bytes) holds no table.
+bool HoldsDocument(const TKvIniList& Store)
+{
+    for (const char* Section : {"Table", "Graphs", "GraphFormula", "Assignments"})
+        if (Store.SectionExists(Section))
+            return true;
+    return Store.SectionExists(ColumnSectionName(0)) || Store.SectionExists(ColumnSectionName(1));
+}
+
 void CheckReadable(const std::string& FileName)
 {
     std::error_code Error;
@@ -80,6 +99,11 @@ void TKvDocument::SaveLayout(TKvIniList& Store) const
     for (size_t i = 0; i < Table.GraphFormulas.size(); ++i)
         Store.WriteString("GraphFormula", std::to_string(i + 1), Table.GraphFormulas[i]);
     Store.WriteFormPlacement("Table", "Form", Table.Placement);
+    // A table of other than the usual width (read from a file) keeps it:
+    // without the key a reload would have 26 columns and drop the rest.
+    // A file that names a width gets the current one.
+    if (Table.MaxColumns() != TKvDataTable::DefaultMaxColumns || Store.FindValue("Table", "MaxColumns"))
+        Store.WriteInteger("Table", "MaxColumns", Table.MaxColumns());
 }
 
 void TKvDocument::LoadLayout(const TKvIniList& Store)
@@ -134,19 +158,21 @@ void TKvDocument::SaveToFile(const std::string& FileName)
     // Only a file that is really written clears the mark; a failed save
     // leaves it set, so the user is asked again before data are lost.
     Store.Release();
-    Table.CurrentFile = FileName;
-    RecentFiles.Add(FileName);
+    Table.CurrentFile = AbsolutePath(FileName);
+    RecentFiles.Add(Table.CurrentFile);
     Table.ClearModified();
 }
 
 void TKvDocument::LoadFromFile(const std::string& FileName)
 {
     CheckReadable(FileName);
-    Table.CurrentFile = FileName;
-    RecentFiles.Add(FileName);
+    Table.CurrentFile = AbsolutePath(FileName);
+    RecentFiles.Add(Table.CurrentFile);
     Table.ClearMessage();
     TKvLargeIniFile Store(FileName);
-    ClearAll();
+    // The caller has asked about modified data before choosing the file:
+    // one question per operation.
+    ClearDocument();
     LoadLayout(Store);
     LoadValues(Store);
     Assignment.LoadAssignments(Store);
@@ -157,19 +183,27 @@ void TKvDocument::LoadFromFile(const std::string& FileName)
     if (Table.HasLiveFormula())
         Table.RecalculateAll();
     Store.Release();
+    if (!HoldsDocument(Store))
+        Table.ShowMessage(FileName + " holds no table");
 }
 
 bool TKvDocument::ClearAll()
 {
     if (Table.Modified() && ConfirmClear && !ConfirmClear())
         return false;
+    ClearDocument();
+    return true;
+}
+
+void TKvDocument::ClearDocument()
+{
+    Table.ClearMessage(); // a message about a cell that is gone
     Table.ClearColumns();
     Assignment.ClearGraphs();
     if (GraphSections)
         GraphSections->ClearGraphs();
     UpdateLockedRows();
     Table.ClearModified();
-    return true;
 }
 
 void TKvDocument::InsertColumn(int32_t k)

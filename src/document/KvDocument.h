@@ -38,7 +38,11 @@ public:
     // The data file. A failed save raises EFileError and leaves the old
     // file and the Modified mark as they were.
     void SaveToFile(const std::string& FileName);
-    // Raises EFileError "<name> does not exist" for a missing file.
+    // Raises EFileError "<name> does not exist" for a missing file. Asks no
+    // question: the caller asks before it picks the file. A file without
+    // any section of a data file loads as an empty table with the message
+    // "<name> holds no table". CurrentFile and the recent files get the
+    // absolute path.
     void LoadFromFile(const std::string& FileName);
 
     // Table layout (no values): also the table's part of the settings file.
@@ -50,6 +54,8 @@ public:
 
     // Clears table and graphs; false when the user kept the modified data.
     bool ClearAll();
+    // The same without the question.
+    void ClearDocument();
     void InsertColumn(int32_t k);
     void DeleteColumn(int32_t k);
     // Text tables; import raises EFileError "<name> does not exist".

@@ -16,18 +16,27 @@ bool Contains(const TKvCellRange& R, int32_t Column, int32_t Row)
     return Column >= R.Left && Column <= R.Right && Row >= R.Top && Row <= R.Bottom;
 }
 
-// Cuts one pasted line: up to and including the first LF, else the first
-// CR, else the first blank, else the rest.
-std::string_view CutPasteLine(std::string_view& Text)
+// Cuts one pasted line. CR, LF and CR LF each end a line; a text without
+// any line end is cut at its blanks. NoLineEnd remembers that the rest of
+// the text holds no line end, so no character is searched twice and a
+// paste stays linear in its length whatever its line ends are.
+std::string_view CutPasteLine(std::string_view& Text, bool& NoLineEnd)
 {
-    size_t End = Text.find('\n');
-    if (End == std::string_view::npos)
-        End = Text.find('\r');
+    size_t End = std::string_view::npos;
+    if (!NoLineEnd) {
+        End = Text.find_first_of("\r\n");
+        NoLineEnd = End == std::string_view::npos;
+    }
     if (End == std::string_view::npos)
         End = Text.find(' ');
-    End = End == std::string_view::npos ? Text.size() : End + 1;
+    if (End == std::string_view::npos) {
+        const std::string_view Line = Text;
+        Text = {};
+        return Line;
+    }
+    const size_t Skip = Text.compare(End, 2, "\r\n") == 0 ? 2 : 1;
     const std::string_view Line = Text.substr(0, End);
-    Text.remove_prefix(End);
+    Text.remove_prefix(End + Skip);
     return Line;
 }
 
@@ -69,7 +78,7 @@ std::string TKvDataTable::CopyText(std::span<const TKvCellRange> Ranges) const
     std::string Text;
     for (int32_t Row = Box.Top; Row <= Box.Bottom; ++Row) {
         if (Row > Box.Top)
-            Text += '\r';
+            Text += '\n'; // the platform's line end: other programs read it as a row
         for (int32_t Col = Box.Left; Col <= Box.Right; ++Col) {
             if (Col > Box.Left)
                 Text += '\t';
@@ -88,8 +97,9 @@ int32_t TKvDataTable::PasteText(std::string_view Text, int32_t Column, int32_t R
     const std::string Pasted = LocalToPoint(Text);
     std::string_view Rest = Pasted;
     int32_t r = std::max(Row, 0);
+    bool NoLineEnd = false;
     while (!Rest.empty()) {
-        std::string_view Line = CutPasteLine(Rest);
+        std::string_view Line = CutPasteLine(Rest, NoLineEnd);
         // Leading separators are skipped first so that a blank line is no error.
         for (int32_t Col = Column;; ++Col) {
             SkipToNumber(Line);

@@ -46,6 +46,7 @@ void ForEachPiece(std::string_view Line, char Separator, TVisit Visit)
 
 void TKvDataTable::ImportText(std::string_view Text, char Separator)
 {
+    ClearMessage(); // a message about the replaced values
     for (TKvTableColumn& C : FColumns) {
         C.Data->Clear();
         C.LiveFormula = false;

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 namespace {
 
 using kvtest::TFakeFormula;
@@ -234,6 +237,63 @@ TEST_F(DataFileTest, MissingFileChangesNothing)
     EXPECT_THROW(Doc.LoadFromFile(Folder.Path().string()), kv::EFileError); // a folder is no data file
 }
 
+// The window asks once, before it picks the file; the load itself asks nothing.
+TEST_F(DataFileTest, LoadingAsksNoSecondQuestion)
+{
+    const std::string File = Folder.File("minimal.plt");
+    MakeMinimal(Doc);
+    Doc.SaveToFile(File);
+    int Asked = 0;
+    Doc.ConfirmClear = [&] {
+        ++Asked;
+        return false;
+    };
+    Doc.Table.Data(1).Add(9);
+    Doc.Table.MarkModified();
+    Doc.LoadFromFile(File);
+    EXPECT_EQ(Asked, 0);
+    EXPECT_EQ(Values(Doc, 1), (std::vector<double>{1, 2.5, 0.001}));
+    EXPECT_FALSE(Doc.Table.Modified());
+}
+
+// A path given relative to the working folder is kept absolute, so the
+// recent-files entry still works after a restart elsewhere.
+TEST_F(DataFileTest, RecentFilesAndTheCurrentFileHoldAbsolutePaths)
+{
+    const std::filesystem::path Before = std::filesystem::current_path();
+    std::filesystem::current_path(Folder.Path());
+    MakeMinimal(Doc);
+    Doc.SaveToFile("saved.plt");
+    kv::TKvDocument Back;
+    Back.LoadFromFile("../" + Folder.Path().filename().string() + "/./saved.plt");
+    std::filesystem::current_path(Before);
+    const std::string Absolute = (Folder.Path() / "saved.plt").string();
+    EXPECT_EQ(Doc.Table.CurrentFile, Absolute);
+    EXPECT_EQ(Doc.RecentFiles.Items(), (std::vector<std::string>{Absolute}));
+    EXPECT_EQ(Back.Table.CurrentFile, Absolute);
+    EXPECT_EQ(Back.RecentFiles.Items(), (std::vector<std::string>{Absolute}));
+}
+
+// Random bytes load as an empty table, but not silently.
+TEST_F(DataFileTest, FileWithoutAnyTableSaysSo)
+{
+    const std::string Noise = Folder.File("noise.plt");
+    {
+        std::ofstream Out(Noise, std::ios::binary);
+        for (int i = 0; i < 4096; ++i)
+            Out.put(static_cast<char>((i * 7919 + 13) % 251));
+    }
+    MakeMinimal(Doc);
+    Doc.LoadFromFile(Noise);
+    EXPECT_EQ(Doc.Table.MaxDataCount(), 0);
+    EXPECT_EQ(Doc.Table.LastMessage(), Noise + " holds no table");
+    const std::string Minimal = Folder.File("only-a-column.plt");
+    std::ofstream(Minimal) << "[Column(1)]\nHeader=x\n";
+    Doc.LoadFromFile(Minimal);
+    EXPECT_EQ(Doc.Table.LastMessage(), "");
+    EXPECT_EQ(Doc.Table.Column(1).Header, "x");
+}
+
 TEST_F(DataFileTest, FailedSaveKeepsTheModifiedMarkAndTheOldFile)
 {
     MakeMinimal(Doc);
@@ -331,6 +391,11 @@ TEST_F(DataFileTest, ClearAllAsksOnlyForModifiedData)
     EXPECT_TRUE(Values(Doc, 1).empty());
     EXPECT_EQ(Doc.Table.Column(1).Width, 99);
     EXPECT_FALSE(Doc.Table.Modified());
+    // a message about a cell that is gone goes too
+    Doc.Table.ReportCellError(1, 1, "x");
+    EXPECT_TRUE(Doc.ClearAll());
+    EXPECT_EQ(Doc.Table.LastMessage(), "");
+    EXPECT_EQ(Messages.back(), "");
 }
 
 TEST_F(DataFileTest, ColumnCommandsRenumberTheAssignment)

@@ -29,12 +29,13 @@ protected:
     std::vector<std::string> Messages;
 };
 
-TEST_F(TableEditingTest, CopyOfABlockJoinsCellsByTabAndRowsByCr)
+// Rows end in LF, the line end other programs on this platform read.
+TEST_F(TableEditingTest, CopyOfABlockJoinsCellsByTabAndRowsByLf)
 {
     Fill(1, {1, 2, 3});
     Fill(2, {4.5, 5});
     const TKvCellRange Block{1, 1, 2, 2};
-    EXPECT_EQ(Table.CopyText(std::span{&Block, 1}), "2\t5\r3\t");
+    EXPECT_EQ(Table.CopyText(std::span{&Block, 1}), "2\t5\n3\t");
     EXPECT_EQ(Table.CopyText(2, 0), "4.5");
     EXPECT_EQ(Table.CopyText(2, 7), "");
 }
@@ -44,7 +45,7 @@ TEST_F(TableEditingTest, CopyOfTwoRangesLeavesUnselectedCellsEmpty)
     Fill(1, {1, 2});
     Fill(3, {7, 8});
     const TKvCellRange Ranges[] = {{1, 0, 1, 0}, {3, 1, 3, 1}};
-    EXPECT_EQ(Table.CopyText(Ranges), "1\t\t\r\t\t8");
+    EXPECT_EQ(Table.CopyText(Ranges), "1\t\t\n\t\t8");
 }
 
 TEST_F(TableEditingTest, PastedBlockReproducesTheCopy)
@@ -86,6 +87,9 @@ INSTANTIATE_TEST_SUITE_P(
                     TPasteCase{"1\t2\t3", {1}, {2}, {3}},             // tabs separate cells
                     TPasteCase{"1;2\r\n3;4\r\n", {1, 3}, {2, 4}, {}}, // any non-number separates
                     TPasteCase{"1\r2", {1, 2}, {}, {}},               // CR alone ends a line
+                    TPasteCase{"1\r2\n3\r\n4\r\n", {1, 2, 3, 4}, {}, {}}, // mixed line ends, one row each
+                    TPasteCase{"1\t2\r3 4\r", {1, 3}, {2, 4}, {}},  // with line ends blanks separate cells
+                    TPasteCase{"1\r\r\n2", {1, 0, 2}, {}, {}},      // an empty line between CR and CR LF
                     TPasteCase{"\n\n5", {0, 0, 5}, {}, {}}));         // empty lines are rows
 
 TEST_F(TableEditingTest, PasteUsesTheLocaleDecimalSeparator)
@@ -103,6 +107,16 @@ TEST_F(TableEditingTest, PasteReportsUnreadableCellsAndGoesOn)
     EXPECT_EQ(Values(3), (std::vector<double>{3}));
     ASSERT_EQ(Messages.size(), 1u);
     EXPECT_EQ(Messages[0].rfind("Error in Cell: B1 ", 0), 0u);
+}
+
+// A message about a cell goes when the values it is about are replaced.
+TEST_F(TableEditingTest, ImportClearsTheMessageOfTheReplacedValues)
+{
+    Table.PasteText("-", 1, 0);
+    ASSERT_EQ(Table.LastMessage().rfind("Error in Cell: A1 ", 0), 0u);
+    Table.ImportText("x\n1\n", '\t');
+    EXPECT_EQ(Table.LastMessage(), "");
+    EXPECT_EQ(Messages.back(), ""); // the status line is told
 }
 
 TEST_F(TableEditingTest, PasteBeyondTheLastColumnIsIgnored)
