@@ -288,6 +288,25 @@ void TKvSeries::UpdatePoint(int32_t i)
     *FPoints.PointPtr(i) = {FXAxis->RealToIntPosition((*FXData)[i]), FYAxis->RealToIntPosition((*FYData)[i])};
 }
 
+bool TKvSeries::RecalculateChildren()
+{
+    // Children first see the parent's new data, then their own children
+    // see theirs.
+    bool Any = false;
+    if (ChildrenDirty) {
+        ChildrenDirty = false;
+        for (auto& C : Children)
+            if (C->IsCalculated()) {
+                C->Recalculate();
+                C->ChildrenDirty = true;
+                Any = true;
+            }
+    }
+    for (auto& C : Children)
+        Any = C->RecalculateChildren() || Any;
+    return Any;
+}
+
 void TKvSeries::Recompute()
 {
     if (!FXData || !FYData || !FXAxis || !FYAxis)
@@ -412,12 +431,6 @@ void TKvSeries::DrawLine(QPainter& Canvas)
 {
     if (PointsDirty)
         Recompute();
-    if (ChildrenDirty) {
-        for (auto& C : Children)
-            if (C->IsCalculated())
-                C->Recalculate();
-        ChildrenDirty = false;
-    }
     LastPolylines.clear();
     if (DrawingSuspended || !LineStyle.Visible() || FPointCount < 2)
         return;

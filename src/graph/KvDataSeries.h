@@ -90,6 +90,10 @@ public:
     virtual bool IsCalculated() const { return false; }
     // Calculated series recompute their curve here.
     virtual void Recalculate() {}
+    // Recalculates the calculated children when the data changed (and
+    // theirs in turn); true when any curve was recalculated. Part of the
+    // preparation before a paint, never of the painting itself.
+    bool RecalculateChildren();
 
     virtual void UpdateXRange(int32_t i, double X);
     virtual void UpdateYRange(int32_t i, double Y);

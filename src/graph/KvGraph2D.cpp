@@ -331,22 +331,32 @@ void TKv2DGraph::PrepareForPaint()
 {
     // A recompute may move ranges and so ask for another layout; the
     // ranges settle after the first full pass, so a few passes suffice.
+    // Calculations run after a layout (they sample the X axis per pixel
+    // column) and may move ranges again.
     for (int Pass = 0; Pass < 4; ++Pass) {
         bool Dirty = FLayoutDirty;
         for (auto& A : FAxes)
             Dirty = Dirty || (A->Visible() && A->LayoutDirty());
         for (TKvSeries* S : FWorld.Series)
             Dirty = Dirty || S->RangesDirty;
-        if (!Dirty)
+        if (Dirty)
+            LayoutAll();
+        bool Recalculated = false;
+        for (TKvSeries* S : FWorld.Series)
+            Recalculated = S->RecalculateChildren() || Recalculated;
+        if (!Dirty && !Recalculated)
             break;
-        LayoutAll();
     }
     for (auto& A : FAxes)
         if (A->TicksDirty())
             A->BuildTicksAndLabels();
-    for (TKvSeries* S : FWorld.Series)
+    for (TKvSeries* S : FWorld.Series) {
         if (S->PointsDirty)
             S->Recompute();
+        for (auto& C : S->Children)
+            if (C->PointsDirty)
+                C->Recompute();
+    }
 }
 
 void TKv2DGraph::PaintBackground(QPainter& Painter)

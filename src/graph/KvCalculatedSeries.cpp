@@ -1,0 +1,340 @@
+#include "KvCalculatedSeries.h"
+
+#include "KvAxis.h"
+#include "KvGraph2D.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <typeinfo>
+
+namespace kv {
+
+namespace {
+
+// Raises an error of the same kind as E with another message.
+template <class T>
+void RethrowAs(const EKvError& E, const std::string& Message)
+{
+    if (dynamic_cast<const T*>(&E))
+        throw T(Message);
+}
+
+[[noreturn]] void RethrowWithMessage(const EKvError& E, const std::string& Message)
+{
+    RethrowAs<EInvalidOp>(E, Message);
+    RethrowAs<EZeroDivide>(E, Message);
+    RethrowAs<EOverflow>(E, Message);
+    RethrowAs<EMathError>(E, Message);
+    RethrowAs<EMathParserError>(E, Message);
+    RethrowAs<ERangeError>(E, Message);
+    RethrowAs<EConvertError>(E, Message);
+    RethrowAs<EFileError>(E, Message);
+    throw EKvError(Message);
+}
+
+} // namespace
+
+TKvCalculatedSeries::TKvCalculatedSeries(TKv2DGraph* AGraph) : TKvSeries(AGraph) {}
+
+TKvCalculatedSeries::~TKvCalculatedSeries()
+{
+    // The report values of a curve that is gone must not reach reports.
+    if (FParentSeries && !FWrittenSection.empty())
+        FParentSeries->Results.EraseSection(FWrittenSection);
+    // The vectors die before the base: let go of them first.
+    SetXData(nullptr);
+    SetYData(nullptr);
+}
+
+void DeleteCalculation(TKvCalculatedSeries* Curve)
+{
+    if (Curve == nullptr)
+        return;
+    TKvSeries* Parent = Curve->ParentSeries();
+    TKv2DGraph* G = Curve->Graph();
+    if (Parent)
+        std::erase_if(Parent->Children, [Curve](const auto& C) { return C.get() == Curve; });
+    if (G)
+        G->RequestLayout();
+}
+
+// ---- parent
+
+void TKvCalculatedSeries::SetParentSeries(TKvSeries* Value)
+{
+    FParentSeries = Value;
+    if (Value == nullptr)
+        return;
+    SetXAxis(Value->XAxis());
+    SetYAxis(Value->YAxis());
+    JoinParent();
+}
+
+void TKvCalculatedSeries::JoinParent()
+{
+    SetXData(&XValues);
+    SetYData(&YValues);
+    const bool Owned = std::any_of(FParentSeries->Children.begin(), FParentSeries->Children.end(),
+                                   [this](const auto& C) { return C.get() == this; });
+    if (!Owned)
+        throw EConvertError("A calculated series must be created in its parent's child list");
+    UpdateRanges();
+    CalculateIfReady();
+}
+
+void TKvCalculatedSeries::CalculateIfReady()
+{
+    if (FParentSeries && FParentSeries->XData() && FParentSeries->YData() &&
+        std::min(FParentSeries->XData()->Count(), FParentSeries->YData()->Count()) > 0)
+        Calculate();
+}
+
+// ---- the base operations
+
+std::string TKvCalculatedSeries::GetFormula() const { return "no Function defined"; }
+
+double TKvCalculatedSeries::Evaluate(double x) { return x; }
+
+void TKvCalculatedSeries::CalculateFunction() { throw EMathError(CalculateFunctionMissingText); }
+
+std::string TKvCalculatedSeries::CalculationID() const { return "No Calculation-ID defined"; }
+
+void TKvCalculatedSeries::WriteResults(TKvIniList& List, std::string_view Section) const
+{
+    List.WriteString(Section, "Calculation", CalculationID());
+    List.WriteString(Section, "Caption", Caption().toStdString());
+    List.WriteString(Section, "Formula", GetFormula());
+    List.WriteFloat(Section, "CalcStart", FCalculationStart);
+    List.WriteFloat(Section, "CalcStop", FCalculationStop);
+    List.WriteFloat(Section, "DisplayStart", FDisplayStart);
+    List.WriteFloat(Section, "DisplayStop", FDisplayStop);
+}
+
+// ---- ranges
+
+void TKvCalculatedSeries::SetCalculationStart(double Value)
+{
+    FAutoStart = false;
+    FCalculationStart = Value;
+}
+
+void TKvCalculatedSeries::SetCalculationStop(double Value)
+{
+    FAutoStop = false;
+    FCalculationStop = Value;
+}
+
+void TKvCalculatedSeries::SetDisplayStart(double Value)
+{
+    FCouple = false;
+    FDisplayAutoStart = false;
+    FDisplayStart = Value;
+}
+
+void TKvCalculatedSeries::SetDisplayStop(double Value)
+{
+    FCouple = false;
+    FDisplayAutoStop = false;
+    FDisplayStop = Value;
+}
+
+void TKvCalculatedSeries::SetCoupleCalculationAndDisplay(bool Value)
+{
+    if (Value == FCouple)
+        return;
+    FCouple = Value;
+    if (FCalculationStart != FDisplayStart || FCalculationStop != FDisplayStop)
+        CalculateIfReady();
+}
+
+void TKvCalculatedSeries::UpdateRanges()
+{
+    if (FParentSeries) {
+        if (FAutoStart)
+            FCalculationStart = FParentSeries->XRange().Start();
+        if (FAutoStop)
+            FCalculationStop = FParentSeries->XRange().Stop();
+    }
+    if (FCouple) {
+        FDisplayStart = FCalculationStart;
+        FDisplayStop = FCalculationStop;
+        return;
+    }
+    if (FXAxis && FDisplayAutoStart)
+        FDisplayStart = FXAxis->Start();
+    if (FXAxis && FDisplayAutoStop)
+        FDisplayStop = FXAxis->Stop();
+}
+
+bool TKvCalculatedSeries::LogX() const { return FXAxis && FXAxis->Scaling() != TKvAxScaling::AxNormal; }
+bool TKvCalculatedSeries::LogY() const { return FYAxis && FYAxis->Scaling() != TKvAxScaling::AxNormal; }
+
+// ---- calculation
+
+void TKvCalculatedSeries::CheckParentData() const
+{
+    const TKvRealVector* X = FParentSeries->XData();
+    const TKvRealVector* Y = FParentSeries->YData();
+    const TKvRealVector* W = FParentSeries->Weight();
+    if (!X || !Y)
+        return;
+    const int32_t n = std::min(X->Count(), Y->Count());
+    const double* Xs = X->Data();
+    const double* Ys = Y->Data();
+    // One pass that the compiler can keep tight; the point is searched
+    // only when there is one.
+    bool Finite = true;
+    for (int32_t i = 0; i < n; ++i)
+        Finite &= std::isfinite(Xs[i]) & std::isfinite(Ys[i]);
+    const int32_t nw = W ? std::min(n, W->Count()) : 0;
+    for (int32_t i = 0; i < nw; ++i)
+        Finite &= std::isfinite(W->Data()[i]);
+    if (Finite)
+        return;
+    for (int32_t i = 0; i < n; ++i) {
+        const char* What = !std::isfinite(Xs[i]) ? "X" : !std::isfinite(Ys[i]) ? "Y" : nullptr;
+        if (What == nullptr && i < nw && !std::isfinite(W->Data()[i]))
+            What = "weight";
+        if (What)
+            throw EMathError(std::string("The ") + What + " value of data point " + std::to_string(i + 1) +
+                             " is not a finite number");
+    }
+}
+
+void TKvCalculatedSeries::Calculate()
+{
+    LastError.clear();
+    UpdateRanges();
+    XValues.Clear();
+    YValues.Clear();
+    try {
+        if (FParentSeries)
+            CheckParentData();
+        CalculateFunction();
+        // A curve never shows a value that is not a number.
+        for (int32_t i = 0; i < YValues.Count(); ++i)
+            if (!std::isfinite(YValues[i]))
+                throw EMathError("The curve has a value that is not a finite number at X = " +
+                                 std::to_string(XValues[i]));
+    } catch (const EKvError& E) {
+        XValues.Clear();
+        YValues.Clear();
+        const std::string Message = Caption().toStdString() + ": " + E.what();
+        if (!OnError) {
+            LastError = QString::fromStdString(Message);
+            // The results of an earlier calculation must not stay behind.
+            if (FParentSeries && !FWrittenSection.empty())
+                FParentSeries->Results.EraseSection(FWrittenSection);
+            FWrittenSection.clear();
+            RethrowWithMessage(E, Message);
+        }
+        LastError = QString::fromStdString(Message);
+        OnError(*this, EMathError(Message));
+    }
+    MarkChanged();
+    if (OnCalculated)
+        OnCalculated(*this);
+    if (FParentSeries) {
+        // Keys of an earlier calculation (more extrema, another section
+        // name) must not stay behind.
+        const std::string Section = ResultsSection();
+        if (!FWrittenSection.empty())
+            FParentSeries->Results.EraseSection(FWrittenSection);
+        FParentSeries->Results.EraseSection(Section);
+        WriteResults(FParentSeries->Results, Section);
+        FWrittenSection = Section;
+    }
+}
+
+void TKvCalculatedSeries::Recalculate()
+{
+    try {
+        Calculate();
+    } catch (const EKvError& E) {
+        LastError = QString::fromUtf8(E.what());
+    }
+}
+
+void TKvCalculatedSeries::FillDisplayX()
+{
+    const double Lo = FDisplayStart, Hi = FDisplayStop;
+    if (!FXAxis || !(Lo <= Hi) || !std::isfinite(Lo) || !std::isfinite(Hi))
+        return;
+    // On a twisted axis the pixels decrease with the value: the number of
+    // columns is the distance between the two ends either way.
+    const int64_t a = FXAxis->RealToIntPosition(Hi), b = FXAxis->RealToIntPosition(Lo);
+    const int64_t Columns = std::min<int64_t>(std::llabs(a - b) + 1, MaxDisplaySamples);
+    const double Step = (Hi - Lo) / static_cast<double>(Columns);
+    if (!(Step > 0)) {
+        XValues.Add(Lo);
+        return;
+    }
+    XValues.Reserve(static_cast<int32_t>(Columns) + 2);
+    double x = Lo;
+    for (int64_t k = 0; k <= Columns && x <= Hi; ++k, x += Step)
+        XValues.Add(x);
+}
+
+void TKvCalculatedSeries::FillCurve()
+{
+    FillDisplayX();
+    YValues.Reserve(XValues.Count());
+    for (int32_t i = 0; i < XValues.Count(); ++i)
+        YValues.Add(Evaluate(XValues[i]));
+}
+
+QString TKvCalculatedSeries::IndexSuffix() const
+{
+    if (!FParentSeries)
+        return {};
+    int32_t n = 0;
+    for (const auto& C : FParentSeries->Children) {
+        if (typeid(*C) == typeid(*this))
+            ++n;
+        if (C.get() == this)
+            break;
+    }
+    return n > 1 ? QStringLiteral(" (%1)").arg(n) : QString();
+}
+
+std::string TKvCalculatedSeries::ResultsSection() const
+{
+    std::string S = CalculationID() + IndexSuffix().toStdString();
+    std::erase(S, ' ');
+    return S;
+}
+
+// ---- persistence
+
+void TKvCalculatedSeries::SaveToIni(TKvIniList& Ini, std::string_view Section) const
+{
+    TKvSeries::SaveToIni(Ini, Section);
+    Ini.WriteBool(Section, "AutoStart", FAutoStart);
+    Ini.WriteBool(Section, "AutoStop", FAutoStop);
+    Ini.WriteBool(Section, "CoupleCalcAndDisplay", FCouple);
+    Ini.WriteBool(Section, "DisplayAutoStart", FDisplayAutoStart);
+    Ini.WriteBool(Section, "DisplayAutoStop", FDisplayAutoStop);
+    Ini.WriteString(Section, "Calculation", CalculationID());
+    Ini.WriteString(Section, "Formula", GetFormula());
+    Ini.WriteFloat(Section, "CalcStart", FCalculationStart);
+    Ini.WriteFloat(Section, "CalcStop", FCalculationStop);
+    Ini.WriteFloat(Section, "DisplayStart", FDisplayStart);
+    Ini.WriteFloat(Section, "DisplayStop", FDisplayStop);
+}
+
+void TKvCalculatedSeries::LoadFromIni(const TKvIniList& Ini, std::string_view Section)
+{
+    TKvSeries::LoadFromIni(Ini, Section);
+    FAutoStart = Ini.ReadBool(Section, "AutoStart", FAutoStart);
+    FCalculationStart = Ini.ReadFloat(Section, "CalcStart", FCalculationStart);
+    FAutoStop = Ini.ReadBool(Section, "AutoStop", FAutoStop);
+    FCalculationStop = Ini.ReadFloat(Section, "CalcStop", FCalculationStop);
+    FCouple = Ini.ReadBool(Section, "CoupleCalcAndDisplay", FCouple);
+    FDisplayAutoStart = Ini.ReadBool(Section, "DisplayAutoStart", FDisplayAutoStart);
+    FDisplayStart = Ini.ReadFloat(Section, "DisplayStart", FDisplayStart);
+    FDisplayAutoStop = Ini.ReadBool(Section, "DisplayAutoStop", FDisplayAutoStop);
+    FDisplayStop = Ini.ReadFloat(Section, "DisplayStop", FDisplayStop);
+}
+
+} // namespace kv
