@@ -3,6 +3,7 @@
 #include "KvAxis.h"
 #include "KvAxisNumbers.h"
 #include "KvGraph2D.h"
+#include "KvPixel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -655,7 +656,8 @@ void TKvDataWithErrorSeries::UpdatePoint(int32_t i)
     auto Length = [i](const TKvRealVector* V, const TKvAxis* A, TKvIntegerVector& Pixels) {
         if (V == nullptr || i >= V->Count() || A->Scale() == 0)
             return;
-        Pixels.SetValue(i, RoundHalfEven(std::clamp(std::fabs((*V)[i]) / A->Scale(), 0.0, 1e8)));
+        // A NaN length (no error given) draws no bar.
+        Pixels.SetValue(i, std::max(0, ToPixel(std::fabs((*V)[i]) / A->Scale())));
     };
     Length(FdXPlus, FXAxis, FdXPlusPixels);
     Length(FdXMinus, FXAxis, FdXMinusPixels);
