@@ -1,14 +1,17 @@
 #pragma once
 // Least-squares polynomials Y = c0 + c1*X + ... + cm*X^m behind
-// TKvPolynomLine, and the Cholesky routines that solve their normal
-// equations.
+// TKvPolynomLine, and the Cholesky routines for small normal equations.
 //
-// The normal matrix A[j][k] = Σ w*x^(j+k), b[j] = Σ w*y*x^j is built in one
-// pass over the data (read in place), accumulated in long double, and
-// decomposed and solved in long double; the results are stored as doubles.
-// No step of the polynomial fit catches math errors: "Not enough data!",
-// the Cholesky messages, and the platform errors of the averaging (no
-// point: 0/0) and of R2 (constant Y: x/0 or 0/0) propagate.
+// The polynomial is fitted without normal equations, whose condition is the
+// square of the data's (order 10 on clustered X loses every digit): X is
+// centred and scaled to [-1, 1], the weighted rows are rotated into a
+// triangle (Givens QR) in long double, and the coefficients are converted
+// back to powers of X in long double; results are stored as doubles. The
+// data are read in place, in three passes. Fewer distinct X than Order + 1
+// (or columns dependent in rounding) raise the Cholesky pivot message, as
+// the normal equations would. No step of the polynomial fit catches math
+// errors: "Not enough data!", the pivot message, and the platform errors of
+// the averaging (no point: 0/0) and of R2 (constant Y: x/0 or 0/0) propagate.
 
 #include "KvMathFault.h"
 #include "foundation/KvVector.h"

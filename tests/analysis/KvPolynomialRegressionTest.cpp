@@ -50,6 +50,11 @@ std::vector<TCase> Cases()
         {"WeightSumBelowOrderPlusOne", 2, {0, 1, 2, 3}, {1, 6, 17, 34}, {0.7, 0.7, 0.7, 0.7}, Lo, Hi,
          TFault::NotEnoughData, {}, {}},
         {"WeightSumZeroIsInvalid", 2, {0, 1, 2}, {1, 6, 17}, {0, 0, 0}, Lo, Hi, TFault::InvalidOp, {}, {}},
+        // Two distinct X of non-zero weight cannot fix a parabola, however
+        // many points and whatever the weight sum.
+        {"TwoDistinctXOfWeight", 2, {0, 0, 1, 1, 5}, {1, 2, 3, 4, 9}, {1, 1, 1, 1, 0}, Lo, Hi, TFault::Message,
+         NotPositive, {}},
+        {"TwoDistinctXForAParabola", 2, {3, 7, 3, 7, 3}, {1, 2, 3, 4, 5}, {}, Lo, Hi, TFault::Message, NotPositive, {}},
     };
 }
 
