@@ -191,17 +191,12 @@ void TKvAkima::Interpolate(std::span<const double> X, std::span<const double> Y,
     TPairArray Sequence{Points.data()};
     sortpoints::Sort(Sequence, 0, static_cast<int64_t>(Points.size()) - 1);
 
-    // 3. Merge equal X.
-    std::vector<double> KnotX, KnotY;
-    KnotX.reserve(Points.size());
-    KnotY.reserve(Points.size());
-    for (const TPair& P : Points) {
-        if (!KnotX.empty() && P.X == KnotX.back())
-            KnotY.back() = (KnotY.back() + P.Y) / 2;
-        else {
-            KnotX.push_back(P.X);
-            KnotY.push_back(P.Y);
-        }
+    // 3. Merge equal X to the mean of their values.
+    const size_t Merged = sortpoints::MergeEqualX(Points, &TPair::Y);
+    std::vector<double> KnotX(Merged), KnotY(Merged);
+    for (size_t i = 0; i < Merged; ++i) {
+        KnotX[i] = Points[i].X;
+        KnotY[i] = Points[i].Y;
     }
     std::vector<TPair>().swap(Points);
     if (KnotX.size() < 3)

@@ -108,16 +108,8 @@ void TKvApproxSpline::Interpolate(std::span<const double> X, std::span<const dou
     TTripleArray Sequence{Points.data()};
     sortpoints::Sort(Sequence, 0, static_cast<int64_t>(Points.size()) - 1);
 
-    // 3. Merge equal X, values and weights alike.
-    size_t n = 0;
-    for (size_t i = 0; i < Points.size(); ++i) {
-        if (n > 0 && Points[i].X == Points[n - 1].X) {
-            Points[n - 1].Y = (Points[n - 1].Y + Points[i].Y) / 2;
-            Points[n - 1].W = (Points[n - 1].W + Points[i].W) / 2;
-        } else {
-            Points[n++] = Points[i];
-        }
-    }
+    // 3. Merge equal X to the means of their values and of their weights.
+    const size_t n = sortpoints::MergeEqualX(Points, &TTriple::Y, &TTriple::W);
     if (n < 6)
         Fault::NotEnoughData();
 

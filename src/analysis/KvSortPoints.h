@@ -6,8 +6,11 @@
 // input makes the sort quadratic). Used by the engines for pairs and for
 // (X, Y, weight) triples; not part of the public interface.
 
+#include <algorithm>
 #include <cstdint>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 namespace kv::sortpoints {
 
@@ -91,6 +94,41 @@ void Sort(TSequence& S, int64_t lo, int64_t hi)
     for (int64_t n = hi - lo + 1; n > 1; n >>= 1)
         Depth += 2;
     QuickSort(S, lo, hi, Depth + 8);
+}
+
+// Merges the points of equal X of a sorted vector into one point each, whose
+// fields named by Fields (pointers to double members) are the plain means of
+// the group's values; the merged points move to the front and their number
+// is returned. A group is summed in ascending order of its values, so the
+// order of the rows cannot change a mean; two points give (a + b) / 2.
+template <class TPoint, class... TFields>
+size_t MergeEqualX(std::vector<TPoint>& Points, TFields... Fields)
+{
+    size_t n = 0;
+    for (size_t i = 0; i < Points.size();) {
+        size_t j = i + 1;
+        while (j < Points.size() && Points[j].X == Points[i].X)
+            ++j;
+        const auto First = Points.begin() + static_cast<std::ptrdiff_t>(i);
+        const auto Last = Points.begin() + static_cast<std::ptrdiff_t>(j);
+        if (j - i > 2)
+            std::sort(First, Last, [&](const TPoint& a, const TPoint& b) {
+                return std::tie(a.*Fields...) < std::tie(b.*Fields...);
+            });
+        TPoint Merged = *First;
+        if (j - i > 1) {
+            auto Mean = [&](double TPoint::*Field) {
+                long double Sum = (*First).*Field;
+                for (auto P = First + 1; P != Last; ++P)
+                    Sum += (*P).*Field;
+                return static_cast<double>(Sum / static_cast<long double>(j - i));
+            };
+            ((Merged.*Fields = Mean(Fields)), ...);
+        }
+        Points[n++] = Merged;
+        i = j;
+    }
+    return n;
 }
 
 } // namespace kv::sortpoints

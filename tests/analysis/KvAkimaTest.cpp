@@ -72,10 +72,37 @@ TEST(Akima, EqualXValuesAreMerged)
     TKvAkima Akima = Interpolated({2, 1, 3, 1}, {3, 2, 5, 4});
     EXPECT_EQ(Akima.KnotCount, 3);
     EXPECT_DOUBLE_EQ(Akima.Value(1), 3);
-    // Three equal X: ((y1 + y2) / 2 + y3) / 2. (A handful of points is sorted
-    // by insertion, which keeps equal X in their order.)
+    // Three or more equal X: the plain mean, whatever the row order.
     TKvAkima Three = Interpolated({1, 1, 1, 2, 3}, {2, 4, 8, 3, 5});
-    EXPECT_DOUBLE_EQ(Three.Value(1), 5.5);
+    EXPECT_DOUBLE_EQ(Three.Value(1), 14.0 / 3);
+}
+
+// Y = 0, 0, 4 at one X in every order (a few rows are sorted by insertion,
+// many by quicksort, which reorders equal keys): the knot is always 4/3 and
+// the curve the one of the merged data.
+TEST(Akima, MergedValueDoesNotDependOnTheRowOrder)
+{
+    const std::vector<std::vector<double>> Orders{{0, 0, 4}, {0, 4, 0}, {4, 0, 0}};
+    for (const int Others : {2, 40}) {
+        std::vector<double> MX{1}, MY{4.0 / 3};
+        for (int i = 0; i < Others; ++i) {
+            MX.push_back(2 + i);
+            MY.push_back(std::sin(i));
+        }
+        TKvAkima Expected = Interpolated(MX, MY);
+        for (const auto& Order : Orders)
+            for (const size_t At : {size_t(0), size_t(1), MX.size() - 1}) {
+                std::vector<double> X(MX.begin() + 1, MX.end()), Y(MY.begin() + 1, MY.end());
+                for (size_t k = 0; k < 3; ++k) {
+                    X.insert(X.begin() + static_cast<std::ptrdiff_t>(std::min(At + 2 * k, X.size())), 1.0);
+                    Y.insert(Y.begin() + static_cast<std::ptrdiff_t>(std::min(At + 2 * k, Y.size())), Order[k]);
+                }
+                TKvAkima Akima = Interpolated(X, Y);
+                ASSERT_EQ(Akima.KnotCount, Expected.KnotCount);
+                for (double x = 1; x <= 1 + Others; x += 0.25)
+                    ASSERT_EQ(Akima.Value(x), Expected.Value(x)) << "x " << x << " others " << Others;
+            }
+    }
 }
 
 TEST(Akima, StraightLineIsReproducedEverywhere)

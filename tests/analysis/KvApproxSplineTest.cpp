@@ -145,6 +145,33 @@ TEST(ApproxSpline, AbsoluteWeightsAndRowOrderDoNotMatter)
     }
 }
 
+// Rows of one X merge to the mean of their values and the mean of their
+// weights, in every row order: X = 1 three times with Y = 0, 0, 4 and
+// weights 1, 1, 4 is the point (1, 4/3) of weight 2.
+TEST(ApproxSpline, EqualXMergeToTheMeansInEveryOrder)
+{
+    const std::vector<double> MX{1, 2, 3, 4, 5, 6, 7}, MY{4.0 / 3, 1, 3, 2, 5, 4, 6}, MW{2, 1, 1, 1, 1, 1, 1};
+    TKvApproxSpline Expected;
+    Expected.Interpolate(MX, MY, std::span<const double>(MW), Lo, Hi);
+    const double Rows[3][2] = {{0, 1}, {0, 1}, {4, 4}};
+    const int Orders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+    for (const auto& Order : Orders) {
+        std::vector<double> X(MX.begin() + 1, MX.end()), Y(MY.begin() + 1, MY.end()), W(MW.begin() + 1, MW.end());
+        for (int k = 0; k < 3; ++k) {
+            const auto At = static_cast<std::ptrdiff_t>(2 * k);
+            X.insert(X.begin() + At, 1.0);
+            Y.insert(Y.begin() + At, Rows[Order[k]][0]);
+            W.insert(W.begin() + At, Rows[Order[k]][1]);
+        }
+        TKvApproxSpline S;
+        S.Interpolate(X, Y, std::span<const double>(W), Lo, Hi);
+        ASSERT_EQ(S.KnotCount, 7);
+        EXPECT_EQ(S.PointWeights[0], 2);
+        for (double x = 0.5; x <= 7.5; x += 0.25)
+            ASSERT_EQ(S.Value(x), Expected.Value(x)) << x;
+    }
+}
+
 TEST(ApproxSpline, ContinuesAsAStraightLineBeyondTheLastKnot)
 {
     const TData D = ReferenceData();
