@@ -2,6 +2,8 @@
 
 #include "KvPropertyChange.h"
 
+#include "metafile/KvMetafileEngine.h"
+
 #include <QPaintEngine>
 #include <QPolygon>
 
@@ -216,6 +218,16 @@ void DrawFrame(int32_t x1, int32_t y1, int32_t x2, int32_t y2, QPainter& Canvas)
     ThinPen(Canvas);
     const std::array<QPoint, 5> Points = {QPoint(x1, y1), QPoint(x1, y2), QPoint(x2, y2), QPoint(x2, y1), QPoint(x1, y1)};
     Canvas.drawPolyline(Points.data(), static_cast<int>(Points.size()));
+}
+
+bool IsVectorPicture(const QPainter& Canvas)
+{
+    const QPaintEngine* Engine = Canvas.paintEngine();
+    if (!Engine)
+        return false;
+    const QPaintEngine::Type Type = Engine->type();
+    return Type == QPaintEngine::SVG || Type == QPaintEngine::Pdf || Type == QPaintEngine::Picture ||
+           Type == MetafileEngineType;
 }
 
 bool NeedsOwnClipping(const QPainter& Canvas)

@@ -86,6 +86,10 @@ void ResumeDrawing();
 // white while painting into a vector export.
 QColor FillColor(TColor Color);
 
+// True when the painter paints a vector picture (SVG, PDF, metafile): the
+// graph then paints as PaintingToMetafile describes.
+bool IsVectorPicture(const QPainter& Canvas);
+
 Qt::PenStyle ToQtPenStyle(TPenStyle Style);
 // A pen of the given colour, width and style; width 1 becomes the thinnest
 // cosmetic pen, which keeps dash patterns that wider pens would lose.

@@ -422,6 +422,13 @@ void TKv2DGraph::Paint(QPainter& Painter)
 {
     if (DrawingSuspended)
         return;
+    // Vector pictures are painted as PaintingToMetafile says, whoever paints.
+    const bool SavedVector = PaintingToMetafile;
+    PaintingToMetafile = SavedVector || IsVectorPicture(Painter);
+    struct TRestore {
+        bool Value;
+        ~TRestore() { PaintingToMetafile = Value; }
+    } Restore{SavedVector};
     PrepareForPaint();
     Painter.save();
     Painter.setClipRect(0, 0, FWidth, FHeight, Qt::IntersectClip);

@@ -1,7 +1,10 @@
 #include "KvGraphExport.h"
 
+#include "KvGraphPicture.h"
+
 #include "foundation/KvStrings.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -35,7 +38,11 @@ TKvPictureFormat PictureFormatOf(const std::string& FileName)
         return TKvPictureFormat::PfSvg;
     if (EndsWith(FileName, ".pdf"))
         return TKvPictureFormat::PfPdf;
-    throw EConvertError("Unknown picture format: " + FileName + " (use .png, .svg or .pdf)");
+    if (EndsWith(FileName, ".emf"))
+        return TKvPictureFormat::PfEmf;
+    if (EndsWith(FileName, ".wmf"))
+        return TKvPictureFormat::PfWmf;
+    throw EConvertError("Unknown picture format: " + FileName + " (use .png, .svg, .pdf, .emf or .wmf)");
 }
 
 QImage RenderGraphImage(TKv2DGraph& Graph, int32_t Width, int32_t Height)
@@ -48,6 +55,24 @@ QImage RenderGraphImage(TKv2DGraph& Graph, int32_t Width, int32_t Height)
     Graph.Paint(Painter);
     Painter.end();
     return Image;
+}
+
+QByteArray RenderGraphSvg(TKv2DGraph& Graph, int32_t Width, int32_t Height)
+{
+    CheckSize(Width, Height);
+    Graph.SetBounds(Width, Height);
+    QByteArray Data;
+    QBuffer Buffer(&Data);
+    Buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator Svg;
+    Svg.setOutputDevice(&Buffer);
+    Svg.setSize(QSize(Width, Height));
+    Svg.setViewBox(QRect(0, 0, Width, Height));
+    Svg.setResolution(96);
+    QPainter Painter(&Svg);
+    Graph.Paint(Painter);
+    Painter.end();
+    return Data;
 }
 
 void ExportGraphPicture(TKv2DGraph& Graph, const std::string& FileName, int32_t Width, int32_t Height)
@@ -68,7 +93,14 @@ void ExportGraphPicture(TKv2DGraph& Graph, const std::string& FileName, int32_t 
             throw EFileError("Cannot write " + FileName);
     }
     Graph.SetBounds(Width, Height);
-    TKvVectorPainting Vector;
+    if (Format == TKvPictureFormat::PfEmf || Format == TKvPictureFormat::PfWmf) {
+        TKvMetafile Picture(Width, Height,
+                            Format == TKvPictureFormat::PfEmf ? TKvMetafileFormat::MfEnhanced
+                                                              : TKvMetafileFormat::MfWindows);
+        PaintToMetafile(Graph, Picture);
+        Picture.SaveToFile(Name);
+        return;
+    }
     if (Format == TKvPictureFormat::PfSvg) {
         QSvgGenerator Svg;
         Svg.setFileName(Name);

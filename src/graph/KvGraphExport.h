@@ -1,7 +1,7 @@
 #pragma once
 // Renders a graph headless into a picture: PNG through QImage, SVG
-// through QSvgGenerator and PDF through QPdfWriter, all with the one
-// painting routine of the graph.
+// through QSvgGenerator, PDF through QPdfWriter and EMF/WMF through the
+// metafile writer, all with the one painting routine of the graph.
 
 #include "KvGraph2D.h"
 
@@ -11,17 +11,19 @@
 
 namespace kv {
 
-enum class TKvPictureFormat { PfPng, PfSvg, PfPdf };
+enum class TKvPictureFormat { PfPng, PfSvg, PfPdf, PfEmf, PfWmf };
 
-// The format named by a file's extension (".png", ".svg", ".pdf", any
-// case); raises EConvertError for any other.
+// The format named by a file's extension (".png", ".svg", ".pdf", ".emf",
+// ".wmf", any case); raises EConvertError for any other.
 TKvPictureFormat PictureFormatOf(const std::string& FileName);
 
 // Sizes the graph to Width by Height and paints it into an image.
 QImage RenderGraphImage(TKv2DGraph& Graph, int32_t Width, int32_t Height);
+// Sizes the graph to Width by Height and returns it as an SVG document.
+QByteArray RenderGraphSvg(TKv2DGraph& Graph, int32_t Width, int32_t Height);
 
-// Sets PaintingToMetafile for its lifetime: vector pictures leave the
-// button-face background transparent and fill symbols white.
+// Sets PaintingToMetafile for its lifetime, for painting code outside the
+// graph's own routine (which finds vector targets by itself).
 class TKvVectorPainting {
 public:
     TKvVectorPainting() : FSaved(PaintingToMetafile) { PaintingToMetafile = true; }

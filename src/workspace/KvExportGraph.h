@@ -1,6 +1,6 @@
 #pragma once
 // The headless export of the command line:
-//   kurvex --export-graph OUT.png|OUT.svg|OUT.pdf [--graph N] [--size WxH] FILE.plt
+//   kurvex --export-graph OUT.png|OUT.svg|OUT.pdf|OUT.emf|OUT.wmf [--graph N] [--size WxH] FILE.plt
 // renders graph N (default 1) of a data file into a picture.
 
 #include <cstdint>
@@ -32,6 +32,6 @@ TKvExportResult ExportGraph(const TKvExportRequest& Request);
 TKvExportResult RunExportGraph(const std::vector<std::string>& Args);
 
 inline constexpr const char* ExportGraphUsage =
-    "Usage: kurvex --export-graph OUT.png|OUT.svg|OUT.pdf [--graph N] [--size WxH] FILE.plt";
+    "Usage: kurvex --export-graph OUT.png|OUT.svg|OUT.pdf|OUT.emf|OUT.wmf [--graph N] [--size WxH] FILE.plt";
 
 } // namespace kv
