@@ -1,0 +1,295 @@
+#include "KvRtfWriter.h"
+
+#include <QColor>
+#include <QFile>
+#include <QSaveFile>
+#include <QTextBlock>
+
+#include <cmath>
+#include <vector>
+
+namespace kv {
+
+namespace {
+
+int Twips(double Points) { return static_cast<int>(std::lround(Points * 20)); }
+
+QString FamilyOf(const QTextCharFormat& F)
+{
+    const QStringList Families = F.fontFamilies().toStringList();
+    return Families.isEmpty() || Families.front().isEmpty() ? QString(DefaultFontFamily) : Families.front();
+}
+
+bool IsSymbolFamily(const QString& Family) { return Family.compare("Symbol", Qt::CaseInsensitive) == 0; }
+
+class TWriter {
+public:
+    explicit TWriter(const TKvRtfDocument& D) : FDoc(D) {}
+    std::string Run();
+
+private:
+    void CollectTables(const QTextDocument& Part);
+    int FontIndex(const QString& Family) const;
+    int ColorIndex(const QColor& C) const;
+    void Part(const QTextDocument& Part);
+    void Block(const QTextBlock& B);
+    void Run(const QTextCharFormat& F, const QString& Text);
+    void Picture(const QTextImageFormat& F);
+    void PictureData(const QString& Kind, const QByteArray& Data, const TKvPicture& P);
+    void CharProperties(const QTextCharFormat& F);
+    void Text(const QString& Text, bool Symbol);
+
+    const TKvRtfDocument& FDoc;
+    std::vector<QString> FFonts;
+    std::vector<QColor> FColors;
+    std::string FOut;
+};
+
+std::string TWriter::Run()
+{
+    FFonts.push_back(DefaultFontFamily);
+    for (const QTextDocument* P : {FDoc.Header.get(), FDoc.Footer.get(), FDoc.Body.get()})
+        CollectTables(*P);
+    FOut += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
+    for (size_t i = 0; i < FFonts.size(); ++i) {
+        FOut += "{\\f" + std::to_string(i) + (IsSymbolFamily(FFonts[i]) ? "\\fnil\\fcharset2 " : "\\fnil\\fcharset0 ");
+        Text(FFonts[i], false);
+        FOut += ";}";
+    }
+    FOut += "}\n{\\colortbl;";
+    for (const QColor& C : FColors)
+        FOut += "\\red" + std::to_string(C.red()) + "\\green" + std::to_string(C.green()) + "\\blue" +
+                std::to_string(C.blue()) + ";";
+    FOut += "}\n";
+    const TKvPageSetup& P = FDoc.Page;
+    FOut += "\\paperw" + std::to_string(P.PaperWidth) + "\\paperh" + std::to_string(P.PaperHeight) + "\\margl" +
+            std::to_string(P.MarginLeft) + "\\margr" + std::to_string(P.MarginRight) + "\\margt" +
+            std::to_string(P.MarginTop) + "\\margb" + std::to_string(P.MarginBottom) + "\\headery" +
+            std::to_string(P.HeaderY) + "\\footery" + std::to_string(P.FooterY) + (P.Landscape ? "\\landscape" : "") +
+            "\n";
+    if (!FDoc.Header->isEmpty()) {
+        FOut += "{\\header\n";
+        Part(*FDoc.Header);
+        FOut += "}\n";
+    }
+    if (!FDoc.Footer->isEmpty()) {
+        FOut += "{\\footer\n";
+        Part(*FDoc.Footer);
+        FOut += "}\n";
+    }
+    Part(*FDoc.Body);
+    FOut += "}\n";
+    return std::move(FOut);
+}
+
+void TWriter::CollectTables(const QTextDocument& Part)
+{
+    for (QTextBlock B = Part.begin(); B.isValid(); B = B.next())
+        for (auto It = B.begin(); !It.atEnd(); ++It) {
+            const QTextCharFormat F = It.fragment().charFormat();
+            const QString Family = FamilyOf(F);
+            if (FontIndex(Family) < 0)
+                FFonts.push_back(Family);
+            for (const QBrush& Brush : {F.foreground(), F.background()})
+                if (Brush.style() != Qt::NoBrush && ColorIndex(Brush.color()) == 0)
+                    FColors.push_back(Brush.color());
+        }
+}
+
+int TWriter::FontIndex(const QString& Family) const
+{
+    for (size_t i = 0; i < FFonts.size(); ++i)
+        if (FFonts[i] == Family)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int TWriter::ColorIndex(const QColor& C) const
+{
+    for (size_t i = 0; i < FColors.size(); ++i)
+        if (FColors[i].rgb() == C.rgb())
+            return static_cast<int>(i) + 1;
+    return 0;
+}
+
+void TWriter::Part(const QTextDocument& Part)
+{
+    for (QTextBlock B = Part.begin(); B.isValid(); B = B.next()) {
+        Block(B);
+        FOut += "\\par\n";
+    }
+}
+
+void TWriter::Block(const QTextBlock& B)
+{
+    const QTextBlockFormat F = B.blockFormat();
+    FOut += "\\pard\\plain";
+    const Qt::Alignment A = F.alignment() & Qt::AlignHorizontal_Mask;
+    FOut += A & Qt::AlignHCenter ? "\\qc" : A & Qt::AlignRight ? "\\qr" : A & Qt::AlignJustify ? "\\qj" : "\\ql";
+    const std::pair<const char*, double> Spacing[] = {{"\\li", F.leftMargin()}, {"\\ri", F.rightMargin()},
+                                                      {"\\fi", F.textIndent()}, {"\\sb", F.topMargin()},
+                                                      {"\\sa", F.bottomMargin()}};
+    for (const auto& [Word, Points] : Spacing)
+        if (Twips(Points) != 0)
+            FOut += Word + std::to_string(Twips(Points));
+    switch (F.lineHeightType()) {
+    case QTextBlockFormat::ProportionalHeight:
+        if (std::lround(F.lineHeight()) != 100)
+            FOut += "\\sl" + std::to_string(std::lround(F.lineHeight() * 240 / 100)) + "\\slmult1";
+        break;
+    case QTextBlockFormat::MinimumHeight:
+        FOut += "\\sl" + std::to_string(Twips(F.lineHeight())) + "\\slmult0";
+        break;
+    case QTextBlockFormat::FixedHeight:
+        FOut += "\\sl-" + std::to_string(Twips(F.lineHeight())) + "\\slmult0";
+        break;
+    default:
+        break;
+    }
+    if (F.nonBreakableLines())
+        FOut += "\\keep";
+    if (F.boolProperty(RpKeepWithNext))
+        FOut += "\\keepn";
+    if (F.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        FOut += "\\pagebb";
+    for (const QTextOption::Tab& Tab : F.tabPositions()) {
+        FOut += Tab.type == QTextOption::RightTab    ? "\\tqr"
+                : Tab.type == QTextOption::CenterTab ? "\\tqc"
+                : Tab.type == QTextOption::DelimiterTab ? "\\tqdec" : "";
+        FOut += "\\tx" + std::to_string(Twips(Tab.position));
+    }
+    FOut += ' ';
+    int OpenField = 0;
+    for (auto It = B.begin(); !It.atEnd(); ++It) {
+        const QTextFragment Fragment = It.fragment();
+        const QTextCharFormat C = Fragment.charFormat();
+        const int Id = C.intProperty(RpFieldId);
+        if (Id != OpenField && OpenField != 0)
+            FOut += "}}";
+        if (Id != OpenField && Id != 0) {
+            FOut += "{\\field{\\*\\fldinst ";
+            Text(C.stringProperty(RpFieldInstruction), false);
+            FOut += "}{\\fldrslt ";
+        }
+        OpenField = Id;
+        if (C.isImageFormat() && C.hasProperty(RpPictureKind)) {
+            for (int i = 0; i < Fragment.length(); ++i)
+                Picture(C.toImageFormat());
+        } else
+            Run(C, Fragment.text());
+    }
+    if (OpenField != 0)
+        FOut += "}}";
+}
+
+void TWriter::Run(const QTextCharFormat& F, const QString& Text)
+{
+    FOut += '{';
+    CharProperties(F);
+    FOut += ' ';
+    this->Text(Text, IsSymbolFamily(FamilyOf(F)));
+    FOut += '}';
+}
+
+void TWriter::CharProperties(const QTextCharFormat& F)
+{
+    FOut += "\\f" + std::to_string(FontIndex(FamilyOf(F)));
+    const double Size = F.fontPointSize() > 0 ? F.fontPointSize() : DefaultFontSize;
+    FOut += "\\fs" + std::to_string(std::lround(Size * 2));
+    if (F.fontWeight() >= QFont::DemiBold)
+        FOut += "\\b";
+    if (F.fontItalic())
+        FOut += "\\i";
+    if (F.fontUnderline())
+        FOut += "\\ul";
+    if (F.fontStrikeOut())
+        FOut += "\\strike";
+    if (F.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+        FOut += "\\super";
+    else if (F.verticalAlignment() == QTextCharFormat::AlignSubScript)
+        FOut += "\\sub";
+    if (F.foreground().style() != Qt::NoBrush)
+        FOut += "\\cf" + std::to_string(ColorIndex(F.foreground().color()));
+    if (F.background().style() != Qt::NoBrush)
+        FOut += "\\highlight" + std::to_string(ColorIndex(F.background().color()));
+}
+
+void TWriter::Text(const QString& Text, bool Symbol)
+{
+    static const char Hex[] = "0123456789abcdef";
+    for (const QChar Q : Text) {
+        const char16_t C = Q.unicode();
+        if (C == '\\' || C == '{' || C == '}') {
+            FOut += '\\';
+            FOut += static_cast<char>(C);
+        } else if (C == '\t')
+            FOut += "\\tab ";
+        else if (C == QChar::LineSeparator || C == QChar::ParagraphSeparator)
+            FOut += "\\line ";
+        else if (C == 0x00A0)
+            FOut += "\\~";
+        else if (C == 0x00AD)
+            FOut += "\\-";
+        else if (C == 0x2011)
+            FOut += "\\_";
+        else if (C < 0x20 || C == QChar::ObjectReplacementCharacter)
+            continue;
+        else if (C < 0x80)
+            FOut += static_cast<char>(C);
+        else if (Symbol && C < 0x100) {
+            FOut += "\\'";
+            FOut += Hex[C >> 4];
+            FOut += Hex[C & 15];
+        } else
+            FOut += "\\u" + std::to_string(static_cast<int16_t>(C)) + "?";
+    }
+}
+
+void TWriter::Picture(const QTextImageFormat& F)
+{
+    const TKvPicture P = PictureOf(F);
+    if (P.FallbackKind.isEmpty()) {
+        PictureData(P.Kind, P.Data, P);
+        return;
+    }
+    FOut += "{\\*\\shppict";
+    PictureData(P.Kind, P.Data, P);
+    FOut += "}{\\nonshppict";
+    PictureData(P.FallbackKind, P.FallbackData, P);
+    FOut += '}';
+}
+
+void TWriter::PictureData(const QString& Kind, const QByteArray& Data, const TKvPicture& P)
+{
+    static const char Hex[] = "0123456789abcdef";
+    FOut += "{\\pict";
+    FOut += Kind == "png" ? "\\pngblip" : Kind == "jpeg" ? "\\jpegblip" : Kind == "emf" ? "\\emfblip" : "\\wmetafile8";
+    FOut += "\\picw" + std::to_string(P.Width) + "\\pich" + std::to_string(P.Height) + "\\picwgoal" +
+            std::to_string(P.GoalWidth) + "\\pichgoal" + std::to_string(P.GoalHeight) + "\n";
+    FOut.reserve(FOut.size() + static_cast<size_t>(Data.size()) * 2 + static_cast<size_t>(Data.size()) / 64 + 2);
+    for (qsizetype i = 0; i < Data.size(); ++i) {
+        const auto B = static_cast<uint8_t>(Data[i]);
+        FOut += Hex[B >> 4];
+        FOut += Hex[B & 15];
+        if (i % 64 == 63)
+            FOut += '\n';
+    }
+    FOut += '}';
+}
+
+} // namespace
+
+std::string WriteRtf(const TKvRtfDocument& Document) { return TWriter(Document).Run(); }
+
+void WriteRtfFile(const TKvRtfDocument& Document, const QString& FileName)
+{
+    const std::string Text = WriteRtf(Document);
+    QSaveFile File(FileName);
+    if (!File.open(QIODevice::WriteOnly) ||
+        File.write(Text.data(), static_cast<qint64>(Text.size())) != static_cast<qint64>(Text.size()) ||
+        !File.commit())
+        throw EFileError("Cannot write the RTF file " + FileName.toStdString() + ": " +
+                         File.errorString().toStdString());
+}
+
+} // namespace kv
