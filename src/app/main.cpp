@@ -9,6 +9,8 @@
 #include "foundation/KvErrors.h"
 #include "foundation/KvFormatSettings.h"
 #include "ui/MainTableForm.h"
+#include "ui/table/GraphAssignForm.h"
+#include "ui/widgets/KvColorPicker.h"
 #include "workspace/KvExportGraph.h"
 #include "workspace/KvWorkspace.h"
 
@@ -105,6 +107,14 @@ int RunWindows(int argc, char** argv, const kv::TKvCommandLine& Line)
     kv::TKvWorkspace Workspace;
     kv::TMainTableForm Table(Workspace.Document, Paths);
     Workspace.RebuildGraphWindows();
+    // The graph windows of the last run come back over the rebuilt models;
+    // at the end they put their placements into the models before the
+    // table window saves the settings.
+    kv::TKvColorPickerForm::SettingsFile() = Paths.SettingsFile;
+    kv::TGraphAssignForm Assignment(Workspace, Table, Paths.SettingsFile);
+    struct TPaletteGuard {
+        ~TPaletteGuard() { kv::TKvColorPickerForm::FreeInstance(); }
+    } Palette;
     QStringList Arguments;
     if (Line.Print)
         Arguments << "/PRINT";

@@ -182,7 +182,11 @@ void TMainTableForm::CreateActions()
     AddAction("Exit", "E&xit", "Quits the application", {}, nullptr);
     connect(Action("Exit"), &QAction::triggered, this, &QWidget::close);
     AddAction("EditFormula", "Edit &Formula", "", {}, &F::EditFormula);
-    AddAction("AssignGraphs", "Assign Graphs", "", {}, nullptr);
+    AddAction("AssignGraphs", "&Assign Graphs", "Assign Tabe Columns to Graphs", {}, nullptr);
+    connect(Action("AssignGraphs"), &QAction::triggered, this, [this] {
+        if (OnAssignGraphs)
+            OnAssignGraphs();
+    });
     AddAction("HelpContents", "&Contents", "", QKeySequence::HelpContents, &F::ShowHelpContents);
     AddAction("HelpSearch", "&Topic Search", "", {}, &F::ShowHelpSearch);
     AddAction("About", "&About...", "Show Program Info", {}, &F::ShowAbout);
@@ -219,7 +223,7 @@ void TMainTableForm::CreateMenus()
     QMenu* Toolbar = Options->addMenu("&Toolbar");
     for (int i = 0; i < 3; ++i)
         Toolbar->addAction(Action(QString("IconStyle%1").arg(i)));
-    menuBar()->addMenu("&Window");
+    FWindowMenu = menuBar()->addMenu("&Window");
     QMenu* Help = menuBar()->addMenu("&Help");
     Help->addAction(Action("HelpContents"));
     Help->addAction(Action("HelpSearch"));
@@ -616,7 +620,7 @@ void TMainTableForm::UpdateActions()
     Action("EditDelete")->setEnabled(Removable);
     Action("EditCopy")->setEnabled(Copyable);
     Action("EditPaste")->setEnabled(!QApplication::clipboard()->text().isEmpty());
-    Action("AssignGraphs")->setEnabled(false);
+    Action("AssignGraphs")->setEnabled(static_cast<bool>(OnAssignGraphs));
 }
 
 // ---------------------------------------------------------------- clipboard

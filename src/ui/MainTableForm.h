@@ -59,6 +59,12 @@ public:
     QLabel* StatusPanel(int i) const { return FPanels[static_cast<size_t>(i)]; }
     QAction* Action(const QString& Name) const;
     const TKvTableSettings& Settings() const { return FSettings; }
+    // The remembered folders, which the graph windows update too.
+    TKvTableSettings& MutableSettings() { return FSettings; }
+    // The shared Window menu of all windows and the assignment dialog,
+    // both provided by the owner of the graph windows.
+    QMenu* WindowMenu() const { return FWindowMenu; }
+    std::function<void()> OnAssignGraphs;
     TEditFormulaForm* FormulaEditor() const { return FFormulaEditor; }
     TGoToCellForm* GoToCellDialog() const { return FGoToCell; }
     TKvHelpForm* Help() const { return FHelp; }
@@ -162,6 +168,7 @@ private:
     std::array<QLabel*, 3> FPanels{};
     std::map<QString, QAction*> FActions;
     QMenu* FFileMenu = nullptr;
+    QMenu* FWindowMenu = nullptr;
     QAction* FRecentSeparator = nullptr;
     std::vector<QAction*> FRecentActions;
     QActionGroup* FIconStyles = nullptr;

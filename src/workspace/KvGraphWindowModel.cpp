@@ -86,6 +86,14 @@ TKvDataWithErrorSeries* TKvGraphWindowModel::SeriesOfTag(int32_t SlotTag) const
     return nullptr;
 }
 
+int32_t TKvGraphWindowModel::TagOf(const TKvSeries* Series) const
+{
+    for (const TTagged& T : FTags)
+        if (T.Series == Series)
+            return T.Tag;
+    return 0;
+}
+
 TKvDataWithErrorSeries& TKvGraphWindowModel::AddSeries(int32_t SlotTag)
 {
     if (SeriesOfTag(SlotTag))

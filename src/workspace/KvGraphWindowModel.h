@@ -36,6 +36,8 @@ public:
 
     // The series of slot Tag (1-based), or none.
     TKvDataWithErrorSeries* SeriesOfTag(int32_t SlotTag) const;
+    // The slot number of a series of the window, 0 for any other.
+    int32_t TagOf(const TKvSeries* Series) const;
     TKvDataWithErrorSeries& AddSeries(int32_t SlotTag);
     void DeleteSeries(int32_t SlotTag);
     void DeleteAllSeries();

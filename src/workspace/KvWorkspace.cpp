@@ -15,7 +15,8 @@ TKvWorkspace::TKvWorkspace()
 TKvWorkspace::~TKvWorkspace()
 {
     // The windows go first; the document must not call back into them.
-    FWindows.clear();
+    while (!FWindows.empty())
+        RemoveWindowAt(FWindows.size() - 1);
     Document.GraphSections = nullptr;
 }
 
@@ -25,6 +26,13 @@ TKvGraphWindowModel& TKvWorkspace::Window(int32_t n)
         throw ERangeError("Graph " + std::to_string(n) + " does not exist (there are " + std::to_string(WindowCount()) +
                           " graphs)");
     return *FWindows[static_cast<size_t>(n - 1)];
+}
+
+void TKvWorkspace::RemoveWindowAt(size_t Index)
+{
+    if (FWindows[Index] && OnWindowRemoving)
+        OnWindowRemoving(*FWindows[Index]);
+    FWindows.erase(FWindows.begin() + static_cast<std::ptrdiff_t>(Index));
 }
 
 TKvRealVector* TKvWorkspace::ColumnVector(int32_t Column)
@@ -90,7 +98,7 @@ void TKvWorkspace::RebuildGraphWindows(const TKvIniList* StyleSource)
         Document.Assignment.AddGraph();
     // Windows beyond the graphs (a shorter assignment was loaded) go.
     while (FWindows.size() > Graphs.size())
-        FWindows.pop_back();
+        RemoveWindowAt(FWindows.size() - 1);
     for (int32_t g = static_cast<int32_t>(Graphs.size()) - 1; g >= 0; --g) {
         if (static_cast<size_t>(g) >= FWindows.size())
             FWindows.resize(static_cast<size_t>(g) + 1);
@@ -115,7 +123,7 @@ void TKvWorkspace::RebuildGraphWindows(const TKvIniList* StyleSource)
             Slot->Graph.SetCaption(Title);
             FWindowList.insert(FWindowList.begin(), kv::PlainCaption(Title));
         } else {
-            FWindows.erase(FWindows.begin() + g);
+            RemoveWindowAt(static_cast<size_t>(g));
             Graphs.erase(Graphs.begin() + g);
             // Later windows move down one number.
             for (size_t k = static_cast<size_t>(g); k < FWindows.size(); ++k)
@@ -125,6 +133,8 @@ void TKvWorkspace::RebuildGraphWindows(const TKvIniList* StyleSource)
     }
     FWindowList.insert(FWindowList.begin(), QStringLiteral("Data Table"));
     Document.UpdateLockedRows();
+    if (OnWindowsRebuilt)
+        OnWindowsRebuilt();
 }
 
 void TKvWorkspace::SaveGraphs(TKvIniList& Store)
@@ -148,7 +158,8 @@ void TKvWorkspace::ClearGraphs()
     for (auto& W : FWindows)
         if (W)
             W->DeleteAllSeries();
-    FWindows.resize(std::min<size_t>(FWindows.size(), 1));
+    while (FWindows.size() > 1)
+        RemoveWindowAt(FWindows.size() - 1);
     if (!FWindows.empty()) {
         FWindows.front()->BottomAxis.SetAutoCaption(QString());
         FWindows.front()->LeftAxis.SetAutoCaption(QString());

@@ -8,6 +8,7 @@
 
 #include "document/KvDocument.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,6 +37,11 @@ public:
     // The Window menu list: "Data Table", then the graphs' plain titles.
     const std::vector<QString>& WindowList() const { return FWindowList; }
 
+    // Told before a window model is destroyed and after every rebuild, so
+    // the views over the models follow them.
+    std::function<void(TKvGraphWindowModel&)> OnWindowRemoving;
+    std::function<void()> OnWindowsRebuilt;
+
     // The graph sections of the data file (called by the document).
     void SaveGraphs(TKvIniList& Store) override;
     void LoadGraphs(const TKvIniList& Store) override;
@@ -47,6 +53,7 @@ public:
 private:
     void RebuildWindow(int32_t g, const TKvIniList* StyleSource, bool& TopUsed, bool& RightUsed);
     TKvRealVector* ColumnVector(int32_t Column);
+    void RemoveWindowAt(size_t Index);
 
     std::vector<std::unique_ptr<TKvGraphWindowModel>> FWindows;
     std::vector<QString> FWindowList;
