@@ -151,6 +151,10 @@ void TKvCalculatedSeries::SetCoupleCalculationAndDisplay(bool Value)
 void TKvCalculatedSeries::UpdateRanges()
 {
     if (FParentSeries) {
+        // Ranges still waiting for a full scan (data just bound or deleted)
+        // are brought up to date first.
+        if (FParentSeries->RangesDirty)
+            FParentSeries->Recompute();
         if (FAutoStart)
             FCalculationStart = FParentSeries->XRange().Start();
         if (FAutoStop)
@@ -209,8 +213,11 @@ void TKvCalculatedSeries::Calculate()
     XValues.Clear();
     YValues.Clear();
     try {
-        if (FParentSeries)
+        if (FParentSeries) {
+            if (!FParentSeries->XData() || !FParentSeries->YData())
+                throw EMathError("Not enough data!");
             CheckParentData();
+        }
         CalculateFunction();
         // A curve never shows a value that is not a number.
         for (int32_t i = 0; i < YValues.Count(); ++i)

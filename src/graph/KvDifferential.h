@@ -1,0 +1,37 @@
+#pragma once
+// The first derivative of the Akima interpolation of a series, and the base
+// of the Akima derivative and integral curves, which take a Y axis of their
+// own.
+
+#include "KvInterpolatedLine.h"
+#include "KvSecondaryAxis.h"
+
+namespace kv {
+
+class TKvInterpolatedSecondary : public TKvAkimaFunction {
+public:
+    using TKvAkimaFunction::TKvAkimaFunction;
+    ~TKvInterpolatedSecondary() override { FSecondary.Restore(*this); }
+
+    bool WasSlave() const { return FSecondary.WasSlave; }
+    // Takes the parent's X axis and a secondary Y axis, then attaches.
+    void SetParentSeries(TKvSeries* Value) override;
+
+private:
+    TKvSecondaryAxis FSecondary;
+};
+
+class TKvDifferential : public TKvInterpolatedSecondary {
+public:
+    using TKvInterpolatedSecondary::TKvInterpolatedSecondary;
+
+    std::string GetFormula() const override { return "Differentiation"; }
+    std::string CalculationID() const override { return "Differentiation"; }
+    double Evaluate(double x) override { return FEngine.Derivative(x); }
+    void CalculateFunction() override;
+    void WriteResults(TKvIniList& List, std::string_view Section) const override;
+    TKvRealPosArray GetMinima() const override { return FEngine.DerivativeMinima; }
+    TKvRealPosArray GetMaxima() const override { return FEngine.DerivativeMaxima; }
+};
+
+} // namespace kv

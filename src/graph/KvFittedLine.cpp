@@ -1,0 +1,67 @@
+#include "KvFittedLine.h"
+
+#include "KvInterpolatedLine.h"
+
+#include "foundation/KvStrings.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace kv {
+
+std::string CoefficientName(int32_t k)
+{
+    std::string S = ColumnName(k);
+    std::transform(S.begin(), S.end(), S.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return S;
+}
+
+TKvFittedLine::TKvFittedLine(TKv2DGraph* AGraph) : TKvCalculatedSeries(AGraph)
+{
+    FFit.OnIteration = [this](TKvSimplexFit&) {
+        if (OnIteration)
+            OnIteration(*this);
+    };
+}
+
+void TKvFittedLine::CalculateFunction()
+{
+    if (FFit.CalculateFit(FParentSeries->XData()->Values(), FParentSeries->YData()->Values(),
+                          ParentWeights(*FParentSeries), FCalculationStart, FCalculationStop))
+        FillCurve();
+}
+
+void TKvFittedLine::WriteResults(TKvIniList& List, std::string_view Section) const
+{
+    TKvCalculatedSeries::WriteResults(List, Section);
+    List.WriteString(Section, "VarianceCoVariance", FFit.DoCovariance ? "Covariance" : "Variance");
+    List.WriteFloat(Section, "ChiSquare", FFit.ChiSquare);
+    List.WriteInteger(Section, "Order", FFit.Order());
+    List.WriteInteger(Section, "Iterations", FFit.Iterations);
+    const TKvRealArray& V = FFit.Variables();
+    for (int32_t k = 1; k <= FFit.Order() && static_cast<size_t>(k) <= V.size(); ++k) {
+        List.WriteString(Section, "CoeffName(" + std::to_string(k) + ")", CoefficientName(k));
+        List.WriteFloat(Section, "Coeff(" + std::to_string(k) + ")", V[static_cast<size_t>(k - 1)]);
+    }
+}
+
+void TKvFittedLine::SaveToIni(TKvIniList& Ini, std::string_view Section) const
+{
+    TKvCalculatedSeries::SaveToIni(Ini, Section);
+    Ini.WriteInteger(Section, "Order", FFit.Order());
+    Ini.WriteInteger(Section, "Iterations", FFit.Iterations);
+    Ini.WriteFloat(Section, "ChiSquare", FFit.ChiSquare);
+    Ini.WriteFloatArray(Section, "Coefs", FFit.Variables());
+}
+
+void TKvFittedLine::LoadFromIni(const TKvIniList& Ini, std::string_view Section)
+{
+    TKvCalculatedSeries::LoadFromIni(Ini, Section);
+    TKvRealArray V = FFit.Variables();
+    Ini.ReadFloatArray(Section, "Coefs", V);
+    FFit.SetVariables(V);
+    FFit.Iterations = Ini.ReadInteger(Section, "Iterations", 300);
+    SetExpression(Ini.ReadString(Section, "Formula", ""));
+}
+
+} // namespace kv

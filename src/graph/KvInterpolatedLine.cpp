@@ -1,0 +1,59 @@
+#include "KvInterpolatedLine.h"
+
+namespace kv {
+
+TKvOptionalValues ParentWeights(const TKvSeries& Parent)
+{
+    if (const TKvRealVector* W = Parent.Weight())
+        return W->Values();
+    return std::nullopt;
+}
+
+void TKvInterpolatedFunction::WriteExtrema(TKvIniList& List, std::string_view Section) const
+{
+    auto Write = [&](const TKvRealPosArray& Items, const char* Kind) {
+        for (size_t k = 0; k < Items.size(); ++k) {
+            const std::string Index = std::string(Kind) + "(" + std::to_string(k + 1) + ")";
+            List.WriteFloat(Section, "X-" + Index, Items[k].X);
+            List.WriteFloat(Section, "Y-" + Index, Items[k].Y);
+        }
+    };
+    Write(GetMinima(), "Minima");
+    Write(GetMaxima(), "Maxima");
+}
+
+void TKvAkimaFunction::SaveToIni(TKvIniList& Ini, std::string_view Section) const
+{
+    TKvInterpolatedFunction::SaveToIni(Ini, Section);
+    Ini.WriteBool(Section, "DoSmoothing", FEngine.DoSmoothing);
+    Ini.WriteFloat(Section, "SmoothM", FEngine.SmoothRange);
+}
+
+void TKvAkimaFunction::LoadFromIni(const TKvIniList& Ini, std::string_view Section)
+{
+    TKvInterpolatedFunction::LoadFromIni(Ini, Section);
+    FEngine.DoSmoothing = Ini.ReadBool(Section, "DoSmoothing", false);
+    FEngine.SmoothRange = Ini.ReadFloat(Section, "SmoothM", 0);
+}
+
+void TKvAkimaFunction::InterpolateParent()
+{
+    FEngine.LogSmoothing = LogX();
+    FEngine.Interpolate(FParentSeries->XData()->Values(), FParentSeries->YData()->Values(),
+                        ParentWeights(*FParentSeries), FCalculationStart, FCalculationStop);
+}
+
+void TKvInterpolatedLine::CalculateFunction()
+{
+    InterpolateParent();
+    FEngine.FindExtrema();
+    FillCurve();
+}
+
+void TKvInterpolatedLine::WriteResults(TKvIniList& List, std::string_view Section) const
+{
+    TKvAkimaFunction::WriteResults(List, Section);
+    WriteExtrema(List, Section);
+}
+
+} // namespace kv
