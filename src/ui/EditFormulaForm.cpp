@@ -67,7 +67,9 @@ TEditFormulaForm::TEditFormulaForm(QWidget* Parent) : QDialog(Parent)
     });
 
     auto* Right = new QVBoxLayout;
-    Right->addWidget(new QLabel("&Formula:", this));
+    auto* FormulaLabel = new QLabel("&Formula:", this);
+    FormulaLabel->setBuddy(FFormula); // Alt+F focuses the field; the "&" is no text
+    Right->addWidget(FormulaLabel);
     Right->addWidget(FFormula);
     Right->addWidget(Mode);
     Right->addStretch();

@@ -2,6 +2,8 @@
 
 #include "foundation/KvErrors.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -74,6 +76,7 @@ const std::vector<TKvHelpTopic>& TKvHelpForm::Topics()
 
 TKvHelpForm::TKvHelpForm(QWidget* Parent)
     : QWidget(Parent, Qt::Window),
+      FOwner(Parent),
       FTabs(std::make_unique<QTabWidget>()),
       FContents(std::make_unique<QListWidget>()),
       FSearchPage(std::make_unique<QWidget>()),
@@ -230,9 +233,45 @@ void TKvHelpForm::HighlightQuery()
 
 void TKvHelpForm::ShowWindow()
 {
+    // A modal dialog blocks every window outside its own: help asked for
+    // while one runs becomes that dialog's window, so it shows above it and
+    // takes input, and goes back to its owner when the dialog closes.
+    QWidget* Modal = QApplication::activeModalWidget();
+    if (Modal == this || (Modal && Modal->window() == window()))
+        Modal = nullptr;
+    if (Modal && Modal != FModal) {
+        if (FModal)
+            FModal->removeEventFilter(this);
+        FModal = Modal;
+        FModal->installEventFilter(this);
+        Reparent(FModal);
+    }
     show();
     raise();
     activateWindow();
+}
+
+void TKvHelpForm::Reparent(QWidget* Parent)
+{
+    if (parentWidget() == Parent)
+        return;
+    const bool Visible = isVisible();
+    const QRect Geometry = geometry();
+    setParent(Parent, windowFlags()); // hides the window
+    setGeometry(Geometry);
+    if (Visible)
+        show();
+}
+
+bool TKvHelpForm::eventFilter(QObject* Watched, QEvent* Event)
+{
+    if (Watched == FModal && (Event->type() == QEvent::Hide || Event->type() == QEvent::DeferredDelete)) {
+        // Back to the owner before the dialog may take the window with it.
+        FModal->removeEventFilter(this);
+        FModal = nullptr;
+        Reparent(FOwner);
+    }
+    return QWidget::eventFilter(Watched, Event);
 }
 
 } // namespace kv

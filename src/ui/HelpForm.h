@@ -50,7 +50,12 @@ public:
     QListWidget& SearchResults() const { return *FResults; }
     QTabWidget& Tabs() const { return *FTabs; }
 
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
 private:
+    QWidget* FOwner = nullptr; // the parent given at creation
+    QWidget* FModal = nullptr; // the modal dialog the window follows for now
     std::unique_ptr<QTabWidget> FTabs;
     std::unique_ptr<QListWidget> FContents;
     std::unique_ptr<QWidget> FSearchPage;
@@ -63,6 +68,7 @@ private:
     void RunSearch();
     void HighlightQuery();
     void ShowWindow();
+    void Reparent(QWidget* Parent);
 };
 
 } // namespace kv

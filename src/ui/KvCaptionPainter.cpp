@@ -17,7 +17,10 @@ void DrawCaption(QPainter& Painter, const QRect& Rect, const QString& Markup, in
     RenderCaption(Rec); // measures only
     const int Width = Rec.Width;
     int X = Rect.left();
-    if (Alignment & Qt::AlignHCenter)
+    // A caption wider than its cell shows its beginning, clipped at the right.
+    if (Width > Rect.width())
+        X = Rect.left();
+    else if (Alignment & Qt::AlignHCenter)
         X = Rect.left() + (Rect.width() - Width) / 2;
     else if (Alignment & Qt::AlignRight)
         X = Rect.right() - Width;

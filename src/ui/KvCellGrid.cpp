@@ -1,5 +1,6 @@
 #include "KvCellGrid.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -8,8 +9,20 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace kv {
+
+namespace {
+// Texts are drawn inside the cell with these margins.
+constexpr int TextMarginLeft = 3;
+constexpr int TextMarginRight = 4;
+constexpr int TextMargins = TextMarginLeft + TextMarginRight;
+// How far from a column border the mouse grips it.
+constexpr int BorderGrip = 3;
+constexpr int MinDraggedWidth = 8;
+constexpr int MinFittedWidth = 24;
+} // namespace
 
 TKvGridRange TKvGridRange::Spanning(TKvGridCoord A, TKvGridCoord B)
 {
@@ -235,16 +248,50 @@ void TKvCellGrid::paintEvent(QPaintEvent* Event)
         Painter.fillRect(QRect(Right, 0, Width - Right, Bottom), palette().window());
 }
 
-void TKvCellGrid::PaintCell(QPainter& Painter, int Row, int Col, const QRect& Rect)
+TKvCellAttributes TKvCellGrid::Attributes(int Row, int Col) const
 {
     const bool Locked = Row < FLockedRows || Col == 0;
     TKvCellAttributes A;
     A.Font = font();
     A.Background = Locked ? palette().button().color() : palette().base().color();
     A.Foreground = palette().text().color();
-    A.Alignment = Locked && Col == 0 ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter;
+    A.Alignment = Qt::AlignRight | Qt::AlignVCenter;
     if (OnGetCellAttributes)
         OnGetCellAttributes(Row, Col, A);
+    return A;
+}
+
+QString TKvCellGrid::FitText(const QString& Text, int Row, int Col, const QFont& Font, int Width) const
+{
+    const QFontMetrics Metrics(Font);
+    if (Text.isEmpty() || !OnFitCellText || Metrics.horizontalAdvance(Text) <= Width)
+        return Text;
+    // Digits are about equally wide: start near the length that fits.
+    const int Digit = std::max(Metrics.horizontalAdvance(QLatin1Char('0')), 1);
+    const int Start = std::min(static_cast<int>(Text.size()) - 1, std::max(Width, 0) / Digit + 2);
+    for (int Length = Start; Length >= 1; --Length) {
+        const QString Short = OnFitCellText(Row, Col, Length);
+        if (Short.isNull())
+            return Text;
+        if (Short.size() <= Length && Metrics.horizontalAdvance(Short) <= Width)
+            return Short;
+    }
+    return QStringLiteral("#");
+}
+
+QString TKvCellGrid::ShownText(int Row, int Col) const
+{
+    if (!OnGetCellData || Row < 0 || Row >= FRowCount || Col < 0 || Col >= ColCount())
+        return {};
+    QString Text = OnGetCellData(Row, Col);
+    Text.truncate(MaxCellText);
+    return FitText(Text, Row, Col, Attributes(Row, Col).Font, ColWidth(Col) - TextMargins);
+}
+
+void TKvCellGrid::PaintCell(QPainter& Painter, int Row, int Col, const QRect& Rect)
+{
+    const bool Locked = Row < FLockedRows || Col == 0;
+    const TKvCellAttributes A = Attributes(Row, Col);
     const bool Active = Row == FActive.Row && Col == FActive.Col;
     const bool Highlight = !Locked && (Active || IsSelected(Row, Col));
     Painter.fillRect(Rect, Highlight ? palette().highlight().color() : A.Background);
@@ -262,10 +309,12 @@ void TKvCellGrid::PaintCell(QPainter& Painter, int Row, int Col, const QRect& Re
     Text.truncate(MaxCellText);
     Painter.setFont(A.Font);
     Painter.setPen(Highlight ? palette().highlightedText().color() : A.Foreground);
-    // A number wider than its cell shows its leading digits, not its tail.
-    const QRect TextRect = Rect.adjusted(3, 0, -4, 0);
+    const QRect TextRect = Rect.adjusted(TextMarginLeft, 0, -TextMarginRight, 0);
+    Text = FitText(Text, Row, Col, A.Font, TextRect.width());
+    // A text still wider than its cell shows its beginning, clipped at the right.
     int Alignment = static_cast<int>(A.Alignment);
-    if ((Alignment & Qt::AlignRight) && QFontMetrics(A.Font).horizontalAdvance(Text) > TextRect.width())
+    if ((Alignment & (Qt::AlignRight | Qt::AlignHCenter)) &&
+        QFontMetrics(A.Font).horizontalAdvance(Text) > TextRect.width())
         Alignment = (Alignment & ~Qt::AlignHorizontal_Mask) | Qt::AlignLeft;
     Painter.drawText(TextRect, Alignment, Text);
     if (Active && hasFocus()) {
@@ -371,6 +420,13 @@ void TKvCellGrid::mousePressEvent(QMouseEvent* Event)
         return;
     }
     setFocus();
+    const int Border = BorderAt(Event->position().toPoint());
+    if (Border >= 0) {
+        FResizeCol = Border;
+        FResizeStartX = Event->position().toPoint().x();
+        FResizeStartWidth = ColWidth(Border);
+        return;
+    }
     const TKvGridCoord C = CellAt(Event->position().toPoint());
     if (!C.IsValid())
         return;
@@ -396,9 +452,21 @@ void TKvCellGrid::mousePressEvent(QMouseEvent* Event)
 
 void TKvCellGrid::mouseMoveEvent(QMouseEvent* Event)
 {
+    const QPoint Position = Event->position().toPoint();
+    if (FResizeCol >= 0) {
+        SetColWidth(FResizeCol, std::max(FResizeStartWidth + Position.x() - FResizeStartX, MinDraggedWidth));
+        return;
+    }
+    if (!(Event->buttons() & Qt::LeftButton)) {
+        // The owner may have set a cursor of its own for this position.
+        if (BorderAt(Position) >= 0)
+            viewport()->setCursor(Qt::SplitHCursor);
+        else if (viewport()->cursor().shape() == Qt::SplitHCursor)
+            viewport()->unsetCursor();
+    }
     if (!FDragging || !(Event->buttons() & Qt::LeftButton))
         return;
-    const TKvGridCoord C = CellAt(Event->position().toPoint());
+    const TKvGridCoord C = CellAt(Position);
     if (!C.IsValid() || C.Row < FLockedRows || C.Col == 0 || C == FActive)
         return;
     const TKvGridCoord Anchor = FAnchor;
@@ -413,13 +481,69 @@ void TKvCellGrid::mouseMoveEvent(QMouseEvent* Event)
     SelectRange(TKvGridRange::Spanning(FAnchor, FActive), true);
 }
 
-void TKvCellGrid::mouseReleaseEvent(QMouseEvent*) { FDragging = false; }
+void TKvCellGrid::mouseReleaseEvent(QMouseEvent*)
+{
+    FDragging = false;
+    if (FResizeCol < 0)
+        return;
+    const int Col = FResizeCol;
+    FResizeCol = -1;
+    if (ColWidth(Col) != FResizeStartWidth && OnColWidthChanged)
+        OnColWidthChanged(Col, ColWidth(Col));
+}
 
 void TKvCellGrid::mouseDoubleClickEvent(QMouseEvent* Event)
 {
+    const int Border = BorderAt(Event->position().toPoint());
+    if (Border >= 0) {
+        FitColumn(Border);
+        return;
+    }
     const TKvGridCoord C = CellAt(Event->position().toPoint());
     if (C.IsValid() && C.Row >= FLockedRows && C.Col > 0)
         BeginEdit();
+}
+
+int TKvCellGrid::BorderAt(const QPoint& Position) const
+{
+    const int Top = (FLockedRows - 1) * FRowHeight;
+    if (FLockedRows < 1 || Position.y() < Top || Position.y() >= Top + FRowHeight)
+        return -1;
+    if (std::abs(Position.x() - ColWidth(0)) <= BorderGrip)
+        return 0;
+    for (int Col = 1; Col < ColCount(); ++Col) {
+        const int Right = ColumnLeft(Col) + ColWidth(Col);
+        if (Right - BorderGrip > viewport()->width())
+            break;
+        // A border hidden under the row numbers cannot be gripped.
+        if (Right > ColWidth(0) + BorderGrip && std::abs(Position.x() - Right) <= BorderGrip)
+            return Col;
+    }
+    return -1;
+}
+
+void TKvCellGrid::FitColumn(int Col)
+{
+    if (Col < 0 || Col >= ColCount() || !OnGetCellData)
+        return;
+    int Widest = 0;
+    auto Measure = [&](int Row) {
+        QString Text = OnGetCellData(Row, Col);
+        Text.truncate(MaxCellText);
+        if (!Text.isEmpty())
+            Widest = std::max(Widest, QFontMetrics(Attributes(Row, Col).Font).horizontalAdvance(Text));
+    };
+    for (int Row = 0; Row < FLockedRows; ++Row)
+        Measure(Row);
+    const int LastRow = std::min(FRowCount - 1, TopRow() + VisibleScrollableRows());
+    for (int Row = TopRow(); Row <= LastRow; ++Row)
+        Measure(Row);
+    const int Width = std::max(Widest + TextMargins + 1, MinFittedWidth);
+    if (Width == ColWidth(Col))
+        return;
+    SetColWidth(Col, Width);
+    if (OnColWidthChanged)
+        OnColWidthChanged(Col, ColWidth(Col));
 }
 
 // ---------------------------------------------------------------- keyboard
@@ -465,8 +589,12 @@ void TKvCellGrid::keyPressEvent(QKeyEvent* Event)
     default: break;
     }
     const QString Text = Event->text();
-    if (!Ctrl && Text.size() == 1 && FEditorCharacters.contains(Text[0])) {
-        BeginEdit(&Text);
+    const bool Alt = Event->modifiers() & Qt::AltModifier;
+    if (!Ctrl && !Alt && Text.size() == 1 && Text[0].isPrint() && !Text[0].isSpace()) {
+        // A character the cell cannot take, or a cell that takes none, is
+        // refused audibly rather than dropped.
+        if (!FEditorCharacters.contains(Text[0]) || !BeginEdit(&Text))
+            RefuseCharacter();
         return;
     }
     QAbstractScrollArea::keyPressEvent(Event);
@@ -490,6 +618,12 @@ bool TKvCellGrid::eventFilter(QObject* Watched, QEvent* Event)
         case Qt::Key_Backtab: EndEdit(true); setFocus(); MoveActive(0, -1, false); return true;
         default: break;
         }
+        const QString Text = Key->text();
+        const bool Command = Key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+        if (!Command && Text.size() == 1 && Text[0].isPrint() && !FEditorCharacters.contains(Text[0])) {
+            RefuseCharacter(); // e.g. the other decimal separator: "1,5" must not become 15
+            return true;
+        }
     } else if (Event->type() == QEvent::FocusOut && IsEditing()) {
         EndEdit(true);
     }
@@ -503,6 +637,14 @@ void TKvCellGrid::SetEditorCharacters(const QString& Characters)
     FEditorCharacters = Characters;
     const QString Pattern = "[" + QRegularExpression::escape(Characters) + "]*";
     FEditor->setValidator(new QRegularExpressionValidator(QRegularExpression(Pattern), FEditor));
+}
+
+void TKvCellGrid::RefuseCharacter()
+{
+    if (OnRefusedCharacter)
+        OnRefusedCharacter();
+    else
+        QApplication::beep();
 }
 
 bool TKvCellGrid::IsEditing() const { return FEditor->isVisible(); }

@@ -78,6 +78,16 @@ public:
     std::function<void(int Row, int Col, Qt::KeyboardModifiers Modifiers)> OnLockedCellClick;
     std::function<void()> OnActiveCellChanged;
     std::function<void()> OnSelectionChanged;
+    // A cell whose text is wider than the cell asks for a shorter form of at
+    // most MaxLength characters that still reads as the same value (a number
+    // with fewer digits and its exponent kept). Without a form that fits,
+    // the cell shows "#", never a number cut off at one side. A null answer
+    // (or no callback) marks a plain text: it shows its beginning, clipped.
+    std::function<QString(int Row, int Col, int MaxLength)> OnFitCellText;
+    // A column's width was changed with the mouse (dragged or fitted).
+    std::function<void(int Col, int Width)> OnColWidthChanged;
+    // A typed character the cell editor does not accept (default: a beep).
+    std::function<void()> OnRefusedCharacter;
 
     // Active cell and selection, in grid coordinates (locked rows included).
     TKvGridCoord ActiveCell() const { return FActive; }
@@ -107,6 +117,15 @@ public:
     bool BeginEdit(const QString* Replacement = nullptr);
     void EndEdit(bool Accept);
 
+    // The text a cell shows in its present width (see OnFitCellText).
+    QString ShownText(int Row, int Col) const;
+    // The column border at a viewport position: the border between two
+    // column letters (the last locked row) or right of the row numbers.
+    // Returns the column left of it, or -1.
+    int BorderAt(const QPoint& Position) const;
+    // Widens or narrows a column to its widest visible text.
+    void FitColumn(int Col);
+
     // How many cell texts the last paint asked for (tests and benchmarks).
     int LastPaintRequests() const { return FPaintRequests; }
 
@@ -127,6 +146,9 @@ private:
     int ScrollableWidth() const;
     int ColumnLeft(int Col) const; // viewport x of the column's left edge
     void PaintCell(QPainter& Painter, int Row, int Col, const QRect& Rect);
+    TKvCellAttributes Attributes(int Row, int Col) const;
+    QString FitText(const QString& Text, int Row, int Col, const QFont& Font, int Width) const;
+    void RefuseCharacter();
     void MoveActive(int Rows, int Cols, bool ExtendSelection);
     void PlaceEditor();
     void ChangedSelection();
@@ -140,6 +162,9 @@ private:
     std::vector<TKvGridRange> FSelection;
     bool FDragging = false;
     bool FDragAdds = false;
+    int FResizeCol = -1; // the column whose border is dragged
+    int FResizeStartX = 0;
+    int FResizeStartWidth = 0;
     QString FEditorCharacters;
     QLineEdit* FEditor = nullptr; // owned by the viewport
     TKvGridCoord FEditCell;

@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -90,10 +91,7 @@ TMainTableForm::TMainTableForm(TKvDocument& Document, const TKvPaths& Paths, QWi
     FFormulaEditor->OnHelp = [this](const QString& Topic) { ShowHelpTopic(Topic); };
     FDocument.Table.SetFormulaEngine(CreateTableFormula(FPaths.SettingsFile));
 
-    const TKvFormPlacement& P = FDocument.Table.Placement;
-    setGeometry(P.Left, P.Top, P.Width, P.Height);
-    if (P.State == TKvWindowState::WsMaximized)
-        setWindowState(Qt::WindowMaximized);
+    ApplyPlacement();
     RefreshGrid();
     auto* Idle = new QTimer(this);
     connect(Idle, &QTimer::timeout, this, &TMainTableForm::UpdateActions);
@@ -111,16 +109,30 @@ TMainTableForm::~TMainTableForm()
     }
 }
 
+void TMainTableForm::StorePlacement()
+{
+    const QRect G = normalGeometry().isValid() ? normalGeometry() : geometry();
+    FDocument.Table.Placement = {isMaximized()   ? TKvWindowState::WsMaximized
+                                 : isMinimized() ? TKvWindowState::WsMinimized
+                                                 : TKvWindowState::WsNormal,
+                                 G.top(), G.left(), G.height(), G.width()};
+}
+
+void TMainTableForm::ApplyPlacement()
+{
+    const TKvFormPlacement& P = FDocument.Table.Placement;
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+    setGeometry(P.Left, P.Top, P.Width, P.Height);
+    if (P.State == TKvWindowState::WsMaximized)
+        setWindowState(Qt::WindowMaximized);
+}
+
 void TMainTableForm::SaveSettings()
 {
     if (FSettingsSaved)
         return;
     FSettingsSaved = true;
-    TKvFormPlacement& P = FDocument.Table.Placement;
-    const QRect G = normalGeometry().isValid() ? normalGeometry() : geometry();
-    P = {isMaximized() ? TKvWindowState::WsMaximized
-                       : isMinimized() ? TKvWindowState::WsMinimized : TKvWindowState::WsNormal,
-         G.top(), G.left(), G.height(), G.width()};
+    StorePlacement();
     for (int k = 0; k <= FDocument.Table.MaxColumns(); ++k) {
         if (k == 0)
             FDocument.Table.RowNumberWidth = FGrid->ColWidth(0);
@@ -315,6 +327,22 @@ void TMainTableForm::CreateGrid()
         return true;
     };
     FGrid->OnDoneEdit = [this](int Row, int Col, const QString& Text) { CellEdited(Row, Col, Text); };
+    // A number wider than its cell shows fewer digits, never a cut-off text.
+    FGrid->OnFitCellText = [this](int Row, int Col, int MaxLength) {
+        const int r = DataRow(Row);
+        if (r < 0 || Col < 1 || r >= FDocument.Table.Data(Col).Count())
+            return QString();
+        return Q(FloatToTextMaxLength(MaxLength, FDocument.Table.Data(Col)[r]));
+    };
+    // Widths belong to the document: a change is saved with it.
+    FGrid->OnColWidthChanged = [this](int Col, int Width) {
+        if (Col == 0)
+            FDocument.Table.RowNumberWidth = Width;
+        else
+            FDocument.Table.Column(Col).Width = Width;
+        FDocument.Table.MarkModified();
+    };
+    FGrid->OnRefusedCharacter = [this] { Beep(); };
     FGrid->OnLockedCellClick = [this](int Row, int Col, Qt::KeyboardModifiers Mods) {
         const bool Extend = Mods & Qt::ControlModifier;
         if (Col == 0 && Row >= LockedRows())
@@ -459,8 +487,11 @@ bool TMainTableForm::DrawLockedCell(QPainter& Painter, const QRect& Rect, int Ro
         return true;
     }
     if (Row == Caption + 1 || Row == Caption + 2) {
-        // The formula and letter rows: plain text over a line along the lower edge.
-        const int Alignment = Col == 0 ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignCenter;
+        // The formula and letter rows: plain text over a line along the lower
+        // edge; a text wider than its cell shows its beginning.
+        int Alignment = Col == 0 ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignCenter;
+        if (Painter.fontMetrics().horizontalAdvance(CellText(Row, Col)) > Inner.width())
+            Alignment = Qt::AlignLeft | Qt::AlignVCenter;
         Painter.drawText(Inner, Alignment, CellText(Row, Col));
         Painter.setPen(QPen(palette().shadow().color(), 1));
         Painter.drawLine(Rect.bottomLeft(), Rect.bottomRight());
@@ -657,6 +688,14 @@ void TMainTableForm::EditPaste()
     if (Text.isEmpty())
         return;
     FPanels[2]->clear();
+    // A long paste takes a moment: the busy cursor says so.
+    constexpr qsizetype LongPaste = 100000;
+    if (Text.size() > LongPaste)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto Restore = qScopeGuard([&] {
+        if (Text.size() > LongPaste)
+            QApplication::restoreOverrideCursor();
+    });
     FDocument.Table.PasteText(S(Text), ActiveColumn(), ActiveDataRow());
     RefreshGrid();
 }
@@ -807,8 +846,11 @@ void TMainTableForm::closeEvent(QCloseEvent* Event)
             Event->ignore();
             return;
         }
-        if (Answer == QMessageBox::Yes)
-            Save();
+        // A cancelled or failed save keeps the program, and the edits, alive.
+        if (Answer == QMessageBox::Yes && !SaveDocument()) {
+            Event->ignore();
+            return;
+        }
     }
     Event->accept();
 }
@@ -860,6 +902,7 @@ bool TMainTableForm::LoadFromFile(const QString& FileName)
     try {
         RunFile([&] { FDocument.LoadFromFile(S(FileName)); });
         FPanels[2]->setText(Q(FDocument.Table.LastMessage()));
+        ApplyPlacement(); // the file's window size and place
         return true;
     } catch (const EKvError&) {
         return false;
@@ -868,6 +911,7 @@ bool TMainTableForm::LoadFromFile(const QString& FileName)
 
 bool TMainTableForm::SaveToFile(const QString& FileName)
 {
+    StorePlacement(); // the file keeps the window as it is now
     try {
         RunFile([&] { FDocument.SaveToFile(S(FileName)); });
         return true;
@@ -909,16 +953,18 @@ void TMainTableForm::Open()
         LoadFromFile(Name);
 }
 
-void TMainTableForm::Save()
+void TMainTableForm::Save() { SaveDocument(); }
+
+bool TMainTableForm::SaveDocument()
 {
     QString Filter = DataFileFilter;
     QString Name =
         Services.SaveFileName("Save the active file as", Q(FDocument.Table.CurrentFile), DataFileFilter, Filter);
     if (Name.isEmpty())
-        return;
+        return false;
     if (QFileInfo(Name).suffix().isEmpty())
         Name += ".plt";
-    SaveToFile(Name);
+    return SaveToFile(Name);
 }
 
 void TMainTableForm::OpenRecent(const QString& FileName)

@@ -136,6 +136,11 @@ private:
     void UpdateRecentFilesMenu();
     void OpenRecent(const QString& FileName);
     bool AskOverwrite();
+    // The save dialog and the save; false when cancelled or failed.
+    bool SaveDocument();
+    // The window's place and size to and from the document's layout.
+    void StorePlacement();
+    void ApplyPlacement();
     QMessageBox::StandardButton Ask(const QString& Text, QMessageBox::StandardButtons Buttons);
     void ShowError(const QString& Text);
     void Beep();

@@ -3,6 +3,7 @@
 
 #include "foundation/KvErrors.h"
 
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,8 +12,11 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace kv;
 
@@ -118,6 +122,51 @@ TEST(HelpForm, SearchPageListsAndOpensResults)
     Form.SearchField().clear();
     EXPECT_EQ(Form.SearchResults().count(), 0);
     Form.close();
+}
+
+// Counts the blocked and unblocked notices a window gets from modal dialogs.
+class TBlockWatcher : public QObject {
+public:
+    bool Blocked = false;
+    bool eventFilter(QObject*, QEvent* Event) override
+    {
+        if (Event->type() == QEvent::WindowBlocked)
+            Blocked = true;
+        else if (Event->type() == QEvent::WindowUnblocked)
+            Blocked = false;
+        return false;
+    }
+};
+
+// Help asked for while a modal dialog runs (the formula editor's Help
+// button) is shown above the dialog and takes input; afterwards it is the
+// main window's again and outlives the dialog.
+TEST(HelpForm, HelpFromAModalDialogIsNotBlocked)
+{
+    QWidget Main;
+    Main.resize(400, 300);
+    Main.show();
+    auto Help = std::make_unique<TKvHelpForm>(&Main);
+    TBlockWatcher Watcher;
+    Help->installEventFilter(&Watcher);
+    bool BlockedWhileModal = true;
+    bool VisibleWhileModal = false;
+    {
+        QDialog Dialog(&Main);
+        QTimer::singleShot(0, &Dialog, [&] {
+            Help->ShowTopic(QStringLiteral("CalculateColumns"));
+            QCoreApplication::processEvents();
+            BlockedWhileModal = Watcher.Blocked;
+            VisibleWhileModal = Help->isVisible();
+            Dialog.accept();
+        });
+        Dialog.exec();
+    }
+    EXPECT_TRUE(VisibleWhileModal);
+    EXPECT_FALSE(BlockedWhileModal);
+    EXPECT_EQ(Help->parentWidget(), &Main);
+    EXPECT_TRUE(Help->isVisible());
+    EXPECT_EQ(Help->CurrentTopic(), QStringLiteral("CalculateColumns"));
 }
 
 TEST(AboutForm, ShowsNameVersionAndDescription)

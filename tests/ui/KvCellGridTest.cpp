@@ -1,5 +1,7 @@
 #include "ui/KvCellGrid.h"
 
+#include "foundation/KvStrings.h"
+
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
@@ -229,6 +231,104 @@ TEST_F(CellGrid, PaintsBackgroundsTextsAndTheActiveHighlight)
         for (int x = TextCell.left(); x <= TextCell.right(); ++x)
             Dark += qGray(Image.pixel(x, y)) < 128;
     EXPECT_GT(Dark, 5);
+}
+
+// A column of numbers that do not fit: each shows fewer digits with its
+// exponent, never a text cut off at one side; "#" when nothing fits.
+TEST_F(CellGrid, NumbersWiderThanTheirCellKeepTheirValue)
+{
+    const double Values[] = {1.23456789012e-5, 6.02214076e23, -123456789012.5, -0.000123456789, 42.5};
+    std::map<int, double> ByRow;
+    for (int i = 0; i < 5; ++i) {
+        ByRow[3 + i] = Values[i];
+        Texts[{3 + i, 1}] = QString::fromStdString(FloatToText(Values[i]));
+    }
+    Grid.OnFitCellText = [&](int Row, int, int MaxLength) {
+        return QString::fromStdString(FloatToTextMaxLength(MaxLength, ByRow.at(Row)));
+    };
+    const QFontMetrics Metrics(Grid.font());
+    for (int Width : {80, 60}) {
+        Grid.SetColWidth(1, Width);
+        for (int i = 0; i < 5; ++i) {
+            const QString Shown = Grid.ShownText(3 + i, 1);
+            SCOPED_TRACE(Shown.toStdString() + " for " + std::to_string(Values[i]));
+            EXPECT_LE(Metrics.horizontalAdvance(Shown), Width - 7);
+            if (Shown == "#") {
+                EXPECT_EQ(Width, 60); // 80 pixels hold a short form of each
+                continue;
+            }
+            std::string Text = Shown.toStdString();
+            // rounded to the digits shown (two at least), never truncated
+            EXPECT_NEAR(ExtractFloat(Text), Values[i], std::abs(Values[i]) * 0.05);
+        }
+    }
+    EXPECT_EQ(Grid.ShownText(7, 1), "42.5"); // a text that fits stays as it is
+    EXPECT_TRUE(Grid.ShownText(4, 1).contains("E23"));
+    Grid.SetColWidth(1, 20);
+    EXPECT_EQ(Grid.ShownText(3, 1), "#");
+    Grid.OnFitCellText = nullptr; // plain texts keep their beginning
+    EXPECT_EQ(Grid.ShownText(3, 1), (Texts[{3, 1}]));
+}
+
+// The border between two column letters (the last locked row) resizes the
+// column on its left; a double click fits the widest visible text.
+TEST_F(CellGrid, LetterRowBordersResizeAndFitColumns)
+{
+    std::vector<std::pair<int, int>> Widths;
+    Grid.OnColWidthChanged = [&](int Col, int Width) { Widths.emplace_back(Col, Width); };
+    auto Drag = [&](QPoint From, int Dx) {
+        QTest::mousePress(Grid.viewport(), Qt::LeftButton, {}, From);
+        const QPoint To = From + QPoint(Dx, 0);
+        QMouseEvent Move(QEvent::MouseMove, QPointF(To), QPointF(Grid.viewport()->mapToGlobal(To)), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QApplication::sendEvent(Grid.viewport(), &Move);
+        QTest::mouseRelease(Grid.viewport(), Qt::LeftButton, {}, To);
+    };
+    const int LetterY = Grid.CellRect(2, 1).center().y();
+    const int BorderB = Grid.CellRect(2, 2).right() + 1;
+    EXPECT_EQ(Grid.BorderAt({BorderB, LetterY}), 2);
+    EXPECT_EQ(Grid.BorderAt({BorderB, Grid.CellRect(4, 2).center().y()}), -1); // data rows do not grip
+    EXPECT_EQ(Grid.BorderAt({Grid.CellRect(2, 2).center().x(), LetterY}), -1);
+    Drag({BorderB, LetterY}, 30);
+    EXPECT_EQ(Grid.ColWidth(2), 110);
+    Drag({Grid.ColWidth(0), LetterY}, -20); // the row-number column
+    EXPECT_EQ(Grid.ColWidth(0), 60);
+    Drag({Grid.CellRect(2, 3).right() + 1, LetterY}, -500); // never narrower than a grip
+    EXPECT_EQ(Grid.ColWidth(3), 8);
+    EXPECT_EQ(Widths, (std::vector<std::pair<int, int>>{{2, 110}, {0, 60}, {3, 8}}));
+    EXPECT_TRUE(LockedClicks.empty()); // gripping a border is no click on a letter
+    EXPECT_FALSE(Grid.HasSelection());
+
+    Texts[{5, 4}] = "-1.2345678901234E-300";
+    const QPoint BorderD(Grid.CellRect(2, 4).right() + 1, LetterY);
+    QTest::mouseDClick(Grid.viewport(), Qt::LeftButton, {}, BorderD);
+    const int Needed = QFontMetrics(Grid.font()).horizontalAdvance(Texts[{5, 4}]) + 7;
+    EXPECT_GE(Grid.ColWidth(4), Needed);
+    EXPECT_LE(Grid.ColWidth(4), Needed + 2);
+    EXPECT_EQ(Widths.back(), std::make_pair(4, Grid.ColWidth(4)));
+    Grid.OnFitCellText = [](int, int, int) { return QStringLiteral("?"); };
+    EXPECT_EQ(Grid.ShownText(5, 4), (Texts[{5, 4}])); // now it fits whole
+}
+
+// A character the cell does not take is refused with a beep, so "1,5" typed
+// where "." is the separator is not silently stored as 15.
+TEST_F(CellGrid, RefusedCharactersBeep)
+{
+    int Beeps = 0;
+    Grid.OnRefusedCharacter = [&] { ++Beeps; };
+    Grid.SetActiveCell(3, 1);
+    QTest::keyClicks(&Grid, ",");
+    EXPECT_FALSE(Grid.IsEditing());
+    EXPECT_EQ(Beeps, 1);
+    QTest::keyClicks(&Grid, "1");
+    QTest::keyClicks(Grid.Editor(), ",5");
+    EXPECT_EQ(Beeps, 2);
+    QTest::keyClicks(Grid.Editor(), "e-3");
+    EXPECT_EQ(Beeps, 2);
+    Grid.EndEdit(false);
+    Grid.OnGetCellAttributes = [](int, int, TKvCellAttributes& A) { A.ReadOnly = true; };
+    QTest::keyClicks(&Grid, "7"); // a read-only cell takes nothing
+    EXPECT_EQ(Beeps, 3);
 }
 
 } // namespace

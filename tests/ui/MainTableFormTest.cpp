@@ -1,8 +1,10 @@
 #include "ui/EditFormulaForm.h"
+#include "ui/KvCaptionPainter.h"
 #include "ui/KvCellGrid.h"
 #include "ui/MainTableForm.h"
 
 #include "foundation/KvFormatSettings.h"
+#include "foundation/KvStrings.h"
 #include "foundation/KvLargeIniFile.h"
 
 #include <QAction>
@@ -14,8 +16,13 @@
 #include "ui/HelpForm.h"
 #include "ui/KvColumnList.h"
 #include "ui/KvIntegerEdit.h"
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
+#include <QImage>
 #include <QMenu>
+#include <QPainter>
 #include <QMenuBar>
 #include <QTest>
 #include <QToolBar>
@@ -23,6 +30,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <unistd.h>
 
@@ -188,7 +196,7 @@ TEST_F(MainTable, CopyAndPasteABlockThroughTheClipboard)
     Form->UpdateActions();
     EXPECT_TRUE(Form->Action("EditCopy")->isEnabled());
     Form->EditCopy();
-    EXPECT_EQ(QApplication::clipboard()->text(), "10\t20\r11\t21");
+    EXPECT_EQ(QApplication::clipboard()->text(), "10\t20\n11\t21"); // LF: other programs see two rows
     Grid().ClearSelection();
     Activate(3, 4);
     Form->EditPaste();
@@ -450,6 +458,242 @@ TEST_F(MainTable, ShowsTheExampleDocument)
     Shot("main-window-example");
     Grid().SelectRange({Locked() + 2, 1, Locked() + 6, 3}, false);
     Shot("main-window-selection");
+}
+
+// ---------------------------------------------------------------- what a new user runs into
+
+// Yes to "save?" and then Cancel (or a failed save) must not quit with the
+// edits; a cancelled dialog after the questions of Open and Import changes nothing.
+TEST_F(MainTable, CancelledOrFailedSaveKeepsTheProgramAndTheEdits)
+{
+    Open();
+    Type(1, 0, "5");
+    Answer = QMessageBox::Yes;
+    NextFile.clear(); // the save dialog cancelled
+    EXPECT_FALSE(Form->close());
+    EXPECT_TRUE(Form->isVisible());
+    NextFile = QString::fromStdString((Dir / "no-such-folder" / "x.plt").string());
+    EXPECT_FALSE(Form->close()); // the save failed
+    EXPECT_EQ(Errors.size(), 1u);
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_EQ(Panel(0), "Modified");
+    NextFile.clear();
+    Form->Open();
+    Form->Import();
+    EXPECT_EQ(Values(1), (std::vector<double>{5}));
+    EXPECT_EQ(Panel(0), "Modified");
+    NextFile = QString::fromStdString((Dir / "missing.txt").string());
+    Form->Import();
+    EXPECT_EQ(Values(1), (std::vector<double>{5}));
+}
+
+TEST_F(MainTable, OpeningAModifiedTableAsksOnce)
+{
+    Open();
+    Type(1, 0, "7");
+    ASSERT_TRUE(Form->SaveToFile(QString::fromStdString((Dir / "seven.plt").string())));
+    Type(1, 0, "8");
+    Answer = QMessageBox::Yes;
+    NextFile = QString::fromStdString((Dir / "seven.plt").string());
+    Form->Open();
+    ASSERT_EQ(Questions.size(), 1u);
+    EXPECT_EQ(Questions[0], "Data have been modified!\nDo really want to overwrite the data?");
+    EXPECT_EQ(Values(1), (std::vector<double>{7}));
+}
+
+// Dragging the border between two column letters widens the column; the
+// width is the document's: the Modified mark shows and the file keeps it.
+TEST_F(MainTable, DraggedWidthsBelongToTheDocument)
+{
+    Open();
+    const int LetterY = Grid().CellRect(Locked() - 1, 2).center().y();
+    auto Drag = [&](int X, int Dx) {
+        QTest::mousePress(Grid().viewport(), Qt::LeftButton, {}, {X, LetterY});
+        const QPoint To(X + Dx, LetterY);
+        QMouseEvent Move(QEvent::MouseMove, QPointF(To), QPointF(Grid().viewport()->mapToGlobal(To)), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QApplication::sendEvent(Grid().viewport(), &Move);
+        QTest::mouseRelease(Grid().viewport(), Qt::LeftButton, {}, To);
+    };
+    Drag(Grid().CellRect(Locked() - 1, 2).right() + 1, 40);
+    Drag(Grid().ColWidth(0), -30);
+    EXPECT_EQ(Document.Table.Column(2).Width, 120);
+    EXPECT_EQ(Document.Table.RowNumberWidth, 50);
+    EXPECT_EQ(Panel(0), "Modified");
+    const fs::path File = Dir / "widths.plt";
+    ASSERT_TRUE(Form->SaveToFile(QString::fromStdString(File.string())));
+    const std::string Text = Read(File);
+    EXPECT_NE(Text.find("[Column(0)]\r\nWidth=50\r\n"), std::string::npos);
+    EXPECT_NE(Text.find("[Column(2)]\r\nWidth=120\r\n"), std::string::npos);
+    TKvDocument Back;
+    Back.LoadFromFile(File.string());
+    EXPECT_EQ(Back.Table.Column(2).Width, 120);
+}
+
+TEST_F(MainTable, WindowPlacementIsSavedWithTheFileAndReadFromIt)
+{
+    Open();
+    Form->setGeometry(40, 50, 640, 420);
+    const fs::path File = Dir / "placed.plt";
+    ASSERT_TRUE(Form->SaveToFile(QString::fromStdString(File.string())));
+    const std::string Text = Read(File);
+    EXPECT_NE(Text.find("Form.Height=420\r\nForm.Width=640\r\n"), std::string::npos) << Text.substr(Text.find("[Table]"));
+    {
+        TKvLargeIniFile Store(File.string());
+        Store.WriteFormPlacement("Table", "Form", {TKvWindowState::WsNormal, 30, 20, 380, 560});
+    }
+    ASSERT_TRUE(Form->LoadFromFile(QString::fromStdString(File.string())));
+    EXPECT_EQ(Form->geometry().size(), QSize(560, 380));
+}
+
+// "1,5" typed where "." is the separator (or "2.5" where it is ",") must not
+// silently become 15 or 25: the refused separator beeps like any other.
+TEST_F(MainTable, TheOtherDecimalSeparatorIsRefusedWithABeep)
+{
+    int Beeps = 0;
+    Open();
+    Form->Services.Beep = [&] { ++Beeps; };
+    Type(1, 0, "1,5");
+    EXPECT_EQ(Beeps, 1);
+    TKvScopedFormatSettings Comma({',', ';'});
+    Form.reset();
+    Open();
+    Form->Services.Beep = [&] { ++Beeps; };
+    Type(2, 0, "2.5");
+    EXPECT_EQ(Beeps, 2);
+    Type(2, 1, "2,5");
+    EXPECT_EQ(Beeps, 2);
+    EXPECT_EQ(Values(2).back(), 2.5);
+}
+
+// A column of very small and very large numbers: in the default width each
+// shows fewer digits with its exponent; widened, each shows all its digits.
+TEST_F(MainTable, NumbersThatDoNotFitKeepTheirExponent)
+{
+    Open();
+    const std::vector<double> Numbers{1.23456789012e-5, 6.02214076e23, -9.87654321098e-200, 1.5, 299792458.123,
+                                      -4.2e-7};
+    for (size_t i = 0; i < Numbers.size(); ++i)
+        Document.Table.Data(1).SetValue(static_cast<int32_t>(i), Numbers[i]);
+    Document.Table.Column(1).Header = "Measured \\iq\\i";
+    Form->RefreshGrid();
+    Shot("numbers-narrow");
+    EXPECT_TRUE(Grid().ShownText(Locked(), 1).endsWith("E-5"));
+    EXPECT_TRUE(Grid().ShownText(Locked() + 1, 1).endsWith("E23"));
+    EXPECT_TRUE(Grid().ShownText(Locked() + 2, 1).endsWith("E-200"));
+    EXPECT_EQ(Grid().ShownText(Locked() + 3, 1), "1.5");
+    QTest::mouseDClick(Grid().viewport(), Qt::LeftButton, {},
+                       {Grid().CellRect(Locked() - 1, 1).right() + 1, Grid().CellRect(Locked() - 1, 1).center().y()});
+    Shot("numbers-widened");
+    for (size_t i = 0; i < Numbers.size(); ++i)
+        EXPECT_EQ(Grid().ShownText(Locked() + static_cast<int>(i), 1), QString::fromStdString(FloatToText(Numbers[i])));
+    EXPECT_EQ(Document.Table.Column(1).Width, Grid().ColWidth(1));
+}
+
+// "Error in Cell: ..." goes when Clear All, Import or Open removes its
+// cause; a file holding no table says so.
+TEST_F(MainTable, StatusMessagesFollowTheirCause)
+{
+    Open();
+    Answer = QMessageBox::Yes;
+    auto PasteError = [&] {
+        QApplication::clipboard()->setText("-");
+        Activate(1, 0);
+        Form->EditPaste();
+        ASSERT_TRUE(Panel(2).startsWith("Error in Cell: A1"));
+    };
+    PasteError();
+    Form->ClearAll();
+    EXPECT_EQ(Panel(2), "");
+    Write(Dir / "t.txt", "x\r\n1\r\n");
+    PasteError();
+    NextFile = QString::fromStdString((Dir / "t.txt").string());
+    Form->Import();
+    EXPECT_EQ(Panel(2), "");
+    ASSERT_TRUE(Form->SaveToFile(QString::fromStdString((Dir / "t.plt").string())));
+    PasteError();
+    NextFile = QString::fromStdString((Dir / "t.plt").string());
+    Form->Open();
+    EXPECT_EQ(Panel(2), "");
+    Write(Dir / "noise.plt", std::string("\x01\x7f\xfe garbage \x02\r\n\xff", 17));
+    ASSERT_TRUE(Form->LoadFromFile(QString::fromStdString((Dir / "noise.plt").string())));
+    EXPECT_EQ(Panel(2), QString::fromStdString((Dir / "noise.plt").string()) + " holds no table");
+}
+
+TEST_F(MainTable, LongPasteShowsTheBusyCursor)
+{
+    Open();
+    std::optional<Qt::CursorShape> During;
+    Form->Services.Beep = [&] {
+        if (QApplication::overrideCursor())
+            During = QApplication::overrideCursor()->shape();
+    };
+    std::string Text = "-\r"; // one bad cell: its beep looks at the cursor mid-paste
+    for (int i = 0; i < 40000; ++i)
+        Text += std::to_string(i) + "\r";
+    QApplication::clipboard()->setText(QString::fromStdString(Text));
+    Activate(1, 0);
+    Form->EditPaste();
+    EXPECT_EQ(During, Qt::WaitCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(Values(1).size(), 40001u);
+}
+
+// The formula editor is modal: its Help must come up above it and take input.
+TEST_F(MainTable, HelpFromTheFormulaEditorIsUsable)
+{
+    Open();
+    TKvHelpForm* Help = Form->Help();
+    struct TWatcher : QObject {
+        bool Blocked = false;
+        bool eventFilter(QObject*, QEvent* Event) override
+        {
+            if (Event->type() == QEvent::WindowBlocked || Event->type() == QEvent::WindowUnblocked)
+                Blocked = Event->type() == QEvent::WindowBlocked;
+            return false;
+        }
+    } Watcher;
+    Help->installEventFilter(&Watcher);
+    bool Shown = false;
+    bool Blocked = true;
+    QTimer::singleShot(0, Form.get(), [&] {
+        auto* Buttons = Form->FormulaEditor()->findChild<QDialogButtonBox*>();
+        ASSERT_NE(Buttons, nullptr);
+        QTest::mouseClick(Buttons->button(QDialogButtonBox::Help), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        Shown = Help->isVisible();
+        Blocked = Watcher.Blocked;
+        Form->FormulaEditor()->reject();
+    });
+    Form->EditFormula();
+    EXPECT_TRUE(Shown);
+    EXPECT_FALSE(Blocked);
+    EXPECT_EQ(Help->CurrentTopic(), "CalculateColumns");
+    EXPECT_EQ(Help->parentWidget(), Form.get()); // and back with the window when the editor closed
+}
+
+TEST_F(MainTable, FormulaLabelIsTheFieldsShortcutNotText)
+{
+    Open();
+    const auto Labels = Form->FormulaEditor()->findChildren<QLabel*>();
+    const auto It = std::find_if(Labels.begin(), Labels.end(), [](QLabel* L) { return L->text() == "&Formula:"; });
+    ASSERT_NE(It, Labels.end());
+    EXPECT_EQ((*It)->buddy(), Form->FormulaEditor()->FormulaField());
+}
+
+// A caption wider than its cell shows its beginning, clipped at the right,
+// as a left-aligned one would, not cut on both sides.
+TEST_F(MainTable, LongCaptionsShowTheirBeginning)
+{
+    auto Draw = [](int Alignment) {
+        QImage Image(60, 20, QImage::Format_ARGB32);
+        Image.fill(Qt::white);
+        QPainter Painter(&Image);
+        Painter.setPen(Qt::black);
+        DrawCaption(Painter, QRect(0, 0, 60, 20), "Temperature of the \\bsample\\b", Alignment);
+        return Image;
+    };
+    EXPECT_EQ(Draw(Qt::AlignCenter), Draw(Qt::AlignLeft | Qt::AlignVCenter));
 }
 
 } // namespace
