@@ -135,8 +135,10 @@ QString FieldNameOf(const QString& Instruction)
     const QString Text = Instruction.trimmed();
     const qsizetype Blank = Text.indexOf(' ');
     const QString First = Blank < 0 ? Text : Text.left(Blank);
-    if (First.compare("MERGEFIELD", Qt::CaseInsensitive) != 0 || Blank < 0)
+    if (First.compare("MERGEFIELD", Qt::CaseInsensitive) != 0)
         return First.toUpper();
+    if (Blank < 0)
+        return {};
     QString Rest = Text.mid(Blank + 1).trimmed();
     if (Rest.startsWith('"')) {
         const qsizetype Close = Rest.indexOf('"', 1);

@@ -536,8 +536,26 @@ void TReader::Bytes(std::string_view Data)
 
 void TReader::Char(char16_t C) { Text(QString(QChar(C))); }
 
-void TReader::Text(const QString& Text)
+// Characters a document cannot hold as text (controls, the object and
+// frame marks QTextDocument uses itself) are dropped; a paragraph
+// separator inside text is a line break.
+QString Printable(const QString& Text)
 {
+    QString Out;
+    Out.reserve(Text.size());
+    for (QChar C : Text) {
+        const char16_t U = C.unicode();
+        if ((U < 0x20 && U != '\t') || U == QChar::ObjectReplacementCharacter || U == 0xFDD0 || U == 0xFDD1 ||
+            U == 0xFFFE || U == 0xFFFF)
+            continue;
+        Out += U == QChar::ParagraphSeparator ? QChar(QChar::LineSeparator) : C;
+    }
+    return Out;
+}
+
+void TReader::Text(const QString& Raw)
+{
+    const QString Text = Printable(Raw);
     if (Text.isEmpty())
         return;
     TState& St = S();
@@ -556,7 +574,7 @@ void TReader::FontTableText(std::string_view Data)
 {
     for (const char C : Data) {
         if (C == ';') {
-            FFonts[FCurrentFont].Name = FFontName.trimmed();
+            FFonts[FCurrentFont].Name = Printable(FFontName).trimmed();
             FFontName.clear();
         } else
             FFontName += QChar(Decode(static_cast<uint8_t>(C)));
@@ -731,6 +749,13 @@ void TReader::FinishPicture()
     }
     const TKvPicture Picture{P.Kind, P.Data, {}, {}, P.Width, P.Height, P.GoalWidth, P.GoalHeight};
     QTextImageFormat F = MakePictureFormat(*T.Document, Picture);
+    if (St.InResult && St.Field >= 0) {
+        // the picture is the field's content (a graph picture in a template)
+        const QTextCharFormat Field = CharFormat();
+        F.setProperty(RpFieldId, Field.property(RpFieldId));
+        F.setProperty(RpFieldInstruction, Field.property(RpFieldInstruction));
+        ++FFields[static_cast<size_t>(St.Field)].Chars;
+    }
     T.Cursor.insertText(QString(QChar::ObjectReplacementCharacter), F);
     if (S().ShpPict) {
         FShpPicture = T.Cursor.position() - 1;

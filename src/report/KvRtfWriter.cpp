@@ -53,7 +53,12 @@ std::string TWriter::Run()
     FOut += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
     for (size_t i = 0; i < FFonts.size(); ++i) {
         FOut += "{\\f" + std::to_string(i) + (IsSymbolFamily(FFonts[i]) ? "\\fnil\\fcharset2 " : "\\fnil\\fcharset0 ");
-        Text(FFonts[i], false);
+        const QStringList Pieces = FFonts[i].split(';');
+        for (qsizetype k = 0; k < Pieces.size(); ++k) {
+            if (k > 0)
+                FOut += "\\'3b"; // a semicolon would end the name
+            Text(Pieces[k], false);
+        }
         FOut += ";}";
     }
     FOut += "}\n{\\colortbl;";
