@@ -7,6 +7,8 @@
 #include "KvCaptionPainter.h"
 #include "KvCellGrid.h"
 #include "KvIcons.h"
+#include "table/CharTableForm.h"
+#include "widgets/KvCaptionEdit.h"
 
 #include "foundation/KvErrors.h"
 #include "foundation/KvFormatSettings.h"
@@ -88,6 +90,14 @@ TMainTableForm::TMainTableForm(TKvDocument& Document, const TKvPaths& Paths, QWi
     FFormulaEditor = new TEditFormulaForm(this);
     FGoToCell = new TGoToCellForm(this);
     FHelp = new TKvHelpForm(this);
+    FCharTable = new TCharTableForm(this);
+    connect(FCharTable, &TCharTableForm::Hidden, this, [this] { Action("ShowCharTable")->setChecked(false); });
+    connect(Action("ShowCharTable"), &QAction::toggled, this, [this](bool On) {
+        if (!On)
+            FCharTable->hide();
+        else if (!FCharTable->isVisible())
+            FCharTable->ShowOver(QApplication::activeWindow(), QApplication::focusWidget());
+    });
     FFormulaEditor->OnHelp = [this](const QString& Topic) { ShowHelpTopic(Topic); };
     FDocument.Table.SetFormulaEngine(CreateTableFormula(FPaths.SettingsFile));
 
@@ -202,12 +212,31 @@ void TMainTableForm::CreateActions()
     AddAction("HelpContents", "&Contents", "", QKeySequence::HelpContents, &F::ShowHelpContents);
     AddAction("HelpSearch", "&Topic Search", "", {}, &F::ShowHelpSearch);
     AddAction("About", "&About...", "Show Program Info", {}, &F::ShowAbout);
-    // The caption format commands belong to the caption editor.
-    for (const auto& [Name, Caption] : std::vector<std::pair<QString, QString>>{
-             {"Bold", "Bold"}, {"Italic", "Italic"}, {"Underline", "Underline"}, {"StrikeOut", "Strike Out"},
-             {"Subscript", "Subscript"}, {"Superscript", "Superscript"}, {"SymbolFont", "Symbol Font"},
-             {"ShowCharTable", "Show Characters Table"}})
-        AddAction(Name, Caption, "", {}, nullptr);
+    // The caption format commands act on the focused caption editor.
+    struct TFormatCommand {
+        const char* Name;
+        const char* Caption;
+        const char* Hint;
+        TKvCaptionFormat Format;
+    };
+    for (const TFormatCommand& C :
+         {TFormatCommand{"Bold", "&Bold", "Bold", TKvCaptionFormat::Bold},
+          TFormatCommand{"Italic", "&Italic", "Italic", TKvCaptionFormat::Italic},
+          TFormatCommand{"Underline", "&Underlined", "Underline", TKvCaptionFormat::Underline},
+          TFormatCommand{"StrikeOut", "&Strike Out", "Strikeout", TKvCaptionFormat::StrikeOut},
+          TFormatCommand{"Subscript", "Subscript", "Subscript", TKvCaptionFormat::Subscript},
+          TFormatCommand{"Superscript", "Superscript", "Superscript", TKvCaptionFormat::Superscript},
+          TFormatCommand{"SymbolFont", "&Symbol Font", "Switch Symbol Font", TKvCaptionFormat::SymbolFont}}) {
+        QAction* A = AddAction(C.Name, C.Caption, C.Hint, {}, nullptr);
+        A->setCheckable(true);
+        connect(A, &QAction::triggered, this, [A, Format = C.Format] {
+            if (auto* Edit = qobject_cast<TKvCaptionEdit*>(QApplication::focusWidget()))
+                Edit->Toggle(Format);
+            else
+                A->setChecked(!A->isChecked());
+        });
+    }
+    AddAction("ShowCharTable", "Show Characters Table", "Show Characters Table", {}, nullptr)->setCheckable(true);
 
     FIconStyles = new QActionGroup(this);
     const char* Styles[] = {"&Big XP-Style", "&Small XP-Style", "&Classical"};
@@ -355,8 +384,10 @@ void TMainTableForm::CreateGrid()
             LockedCellClicked(Row, Col);
     };
     FGrid->viewport()->installEventFilter(this);
-    FCaptionEditor = new QLineEdit(FGrid->viewport());
+    FCaptionEditor = new TKvCaptionEdit(FGrid->viewport());
     FCaptionEditor->setObjectName("CaptionEditor");
+    FCaptionEditor->setFont(FGrid->font());
+    connect(FCaptionEditor, &TKvCaptionEdit::CaretChanged, this, &TMainTableForm::CaptionCaretChanged);
     FCaptionEditor->hide();
     FCaptionEditor->installEventFilter(this);
     FGrid->Editor()->installEventFilter(this);
@@ -540,7 +571,8 @@ void TMainTableForm::EditCaption(int Col)
     FCaptionColumn = Col;
     const QRect R = FGrid->CellRect(FDocument.Assignment.GraphCount(), Col);
     FCaptionEditor->setGeometry(R.x() + 1, R.y(), R.width() - 2, R.height());
-    FCaptionEditor->setText(Q(FDocument.Table.Column(Col).Header));
+    FCaptionEditor->SetCaption(Q(FDocument.Table.Column(Col).Header));
+    FCaptionEditor->SetInsertMode(FInsertMode);
     FCaptionEditor->show();
     FCaptionEditor->setFocus();
 }
@@ -552,9 +584,27 @@ void TMainTableForm::CaptionEdited()
     const int Col = FCaptionColumn;
     FCaptionColumn = 0;
     FCaptionEditor->hide();
-    FDocument.Table.Column(Col).Header = S(FCaptionEditor->text());
+    if (FCharTable != nullptr)
+        FCharTable->hide();
+    FDocument.Table.Column(Col).Header = S(FCaptionEditor->Caption());
     FDocument.Table.MarkModified();
     FGrid->viewport()->update();
+}
+
+void TMainTableForm::CaptionCaretChanged(const TKvCaretFormat& Format)
+{
+    const std::pair<const char*, TKvCaptionFormat> Marks[] = {
+        {"Bold", TKvCaptionFormat::Bold},           {"Italic", TKvCaptionFormat::Italic},
+        {"Underline", TKvCaptionFormat::Underline}, {"StrikeOut", TKvCaptionFormat::StrikeOut},
+        {"Subscript", TKvCaptionFormat::Subscript}, {"Superscript", TKvCaptionFormat::Superscript},
+        {"SymbolFont", TKvCaptionFormat::SymbolFont}};
+    for (const auto& [Name, F] : Marks)
+        Action(Name)->setChecked(Format[F]);
+    if (FCharTable != nullptr) {
+        const QWidget* Edit = QApplication::focusWidget();
+        FCharTable->SetCharFont(Format[TKvCaptionFormat::SymbolFont] || Edit == nullptr ? QString("Symbol")
+                                                                                       : Edit->font().family());
+    }
 }
 
 // ---------------------------------------------------------------- hints
@@ -610,7 +660,7 @@ bool TMainTableForm::eventFilter(QObject* Watched, QEvent* Event)
         }
     }
     // Overwrite mode of the text fields: a typed character replaces the next one.
-    if ((Watched == FCaptionEditor || Watched == FGrid->Editor()) && Event->type() == QEvent::KeyPress && !FInsertMode) {
+    if (Watched == FGrid->Editor() && Event->type() == QEvent::KeyPress && !FInsertMode) {
         auto* Edit = static_cast<QLineEdit*>(Watched);
         const QString Text = static_cast<QKeyEvent*>(Event)->text();
         if (Text.size() == 1 && Text[0].isPrint() && !Edit->hasSelectedText() && Edit->cursorPosition() < Edit->text().size())
@@ -629,13 +679,15 @@ QLineEdit* TMainTableForm::FocusedTextField() const
 void TMainTableForm::UpdateActions()
 {
     QLineEdit* Field = FocusedTextField();
-    const bool CaptionFocused = Field == FCaptionEditor;
+    auto* CaptionEdit = qobject_cast<TKvCaptionEdit*>(QApplication::focusWidget());
     for (const char* Name :
          {"Bold", "Italic", "Underline", "StrikeOut", "Subscript", "Superscript", "SymbolFont", "ShowCharTable"})
-        Action(Name)->setEnabled(CaptionFocused);
+        Action(Name)->setEnabled(CaptionEdit != nullptr);
     bool Removable = false;
     bool Copyable = false;
-    if (Field) {
+    if (CaptionEdit) {
+        Removable = Copyable = CaptionEdit->HasSelection();
+    } else if (Field) {
         Removable = Copyable = Field->hasSelectedText();
     } else if (FGrid->HasSelection()) {
         Removable = Copyable = true;
@@ -658,6 +710,10 @@ void TMainTableForm::UpdateActions()
 
 void TMainTableForm::EditCopy()
 {
+    if (auto* Edit = qobject_cast<TKvCaptionEdit*>(QApplication::focusWidget())) {
+        Edit->CopyToClipboard();
+        return;
+    }
     if (QLineEdit* Field = FocusedTextField()) {
         Field->copy();
         return;
@@ -670,6 +726,10 @@ void TMainTableForm::EditCopy()
 
 void TMainTableForm::EditCut()
 {
+    if (auto* Edit = qobject_cast<TKvCaptionEdit*>(QApplication::focusWidget())) {
+        Edit->CutToClipboard();
+        return;
+    }
     if (QLineEdit* Field = FocusedTextField()) {
         Field->cut();
         return;
@@ -680,6 +740,10 @@ void TMainTableForm::EditCut()
 
 void TMainTableForm::EditPaste()
 {
+    if (auto* Edit = qobject_cast<TKvCaptionEdit*>(QApplication::focusWidget())) {
+        Edit->PasteFromClipboard();
+        return;
+    }
     if (QLineEdit* Field = FocusedTextField()) {
         Field->paste();
         return;
@@ -702,6 +766,10 @@ void TMainTableForm::EditPaste()
 
 void TMainTableForm::EditDelete()
 {
+    if (auto* Edit = qobject_cast<TKvCaptionEdit*>(QApplication::focusWidget())) {
+        Edit->DeleteForward();
+        return;
+    }
     if (QLineEdit* Field = FocusedTextField()) {
         Field->del();
         return;
@@ -719,9 +787,12 @@ void TMainTableForm::EditDelete()
 
 void TMainTableForm::InsertCell()
 {
-    if (FocusedTextField()) {
+    auto* CaptionEdit = qobject_cast<TKvCaptionEdit*>(QApplication::focusWidget());
+    if (FocusedTextField() || CaptionEdit) {
         FInsertMode = !FInsertMode;
         FPanels[1]->setText(FInsertMode ? "Insert" : "Overwrite");
+        if (CaptionEdit)
+            CaptionEdit->SetInsertMode(FInsertMode);
         return;
     }
     FDocument.Table.InsertCell(ActiveColumn(), ActiveDataRow());

@@ -6,6 +6,7 @@
 
 #include "document/KvDocument.h"
 #include "document/KvUserSettings.h"
+#include "ui/widgets/KvCaptionEdit.h"
 
 #include <QMainWindow>
 #include <QMessageBox>
@@ -27,6 +28,7 @@ class TKvCellGrid;
 class TEditFormulaForm;
 class TGoToCellForm;
 class TKvHelpForm;
+class TCharTableForm;
 
 class TMainTableForm : public QMainWindow {
     Q_OBJECT
@@ -68,9 +70,13 @@ public:
     TEditFormulaForm* FormulaEditor() const { return FFormulaEditor; }
     TGoToCellForm* GoToCellDialog() const { return FGoToCell; }
     TKvHelpForm* Help() const { return FHelp; }
+    TCharTableForm* CharTable() const { return FCharTable; }
     // Moves the active cell to data row Row (1-based) of Column, growing the grid.
     void GoToCell(int Column, int Row);
-    QLineEdit* CaptionEditor() const { return FCaptionEditor; }
+    TKvCaptionEdit* CaptionEditor() const { return FCaptionEditor; }
+    // The format commands' check marks follow the caret of a caption editor
+    // (the table's own or a dialog's).
+    void CaptionCaretChanged(const TKvCaretFormat& Format);
     bool InsertMode() const { return FInsertMode; }
 
     // Data files and text tables.
@@ -168,7 +174,7 @@ private:
     TKvPaths FPaths;
     TKvTableSettings FSettings;
     TKvCellGrid* FGrid = nullptr;
-    QLineEdit* FCaptionEditor = nullptr;
+    TKvCaptionEdit* FCaptionEditor = nullptr;
     int FCaptionColumn = 0;
     std::array<QLabel*, 3> FPanels{};
     std::map<QString, QAction*> FActions;
@@ -181,6 +187,7 @@ private:
     TEditFormulaForm* FFormulaEditor = nullptr;
     TGoToCellForm* FGoToCell = nullptr;
     TKvHelpForm* FHelp = nullptr;
+    TCharTableForm* FCharTable = nullptr;
     QStringList FCommandLine;
     bool FActivated = false;
     bool FSettingsSaved = false;
