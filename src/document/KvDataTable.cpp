@@ -4,6 +4,7 @@
 #include "foundation/KvStrings.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cmath>
 
@@ -63,9 +64,31 @@ void TKvDataTable::ClearMessage()
         OnMessage({});
 }
 
+namespace {
+
+// Vectors and the formula parser name a missing value by its 0-based index
+// ("i=4 index out of range"); the status line counts rows from 1 as the
+// grid does, so the first row is never called 0.
+std::string RowsFromOne(const std::string& Message)
+{
+    constexpr std::string_view Prefix = "i=";
+    constexpr std::string_view Suffix = " index out of range";
+    const std::string_view Text = Message;
+    if (!Text.starts_with(Prefix) || !Text.ends_with(Suffix))
+        return Message;
+    const std::string_view Number = Text.substr(Prefix.size(), Text.size() - Prefix.size() - Suffix.size());
+    int64_t Index = 0;
+    const auto [End, Error] = std::from_chars(Number.data(), Number.data() + Number.size(), Index);
+    if (Error != std::errc() || End != Number.data() + Number.size())
+        return Message;
+    return "row " + std::to_string(Index + 1) + " holds no value";
+}
+
+} // namespace
+
 void TKvDataTable::ReportCellError(int32_t Column, int32_t Row, const std::string& Message)
 {
-    ShowMessage("Error in Cell: " + ColumnName(Column) + std::to_string(Row) + " " + Message);
+    ShowMessage("Error in Cell: " + ColumnName(Column) + std::to_string(Row) + " " + RowsFromOne(Message));
 }
 
 int32_t TKvDataTable::MaxDataCount() const

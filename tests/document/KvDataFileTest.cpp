@@ -209,8 +209,8 @@ TEST_F(DataFileTest, DamagedFileLoadsWhatIsReadable)
     EXPECT_EQ(Values(Doc, 3), (std::vector<double>{2, 3, 5}));
     ASSERT_EQ(Messages.size(), 9u);
     EXPECT_EQ(Messages[0], "Error in Cell: B1 Error parsing expression:\rA(#)*");
-    EXPECT_EQ(Messages[6], "Error in Cell: C4 i=4 index out of range");
-    EXPECT_EQ(Doc.Table.LastMessage(), "Error in Cell: C6 i=6 index out of range");
+    EXPECT_EQ(Messages[6], "Error in Cell: C4 row 5 holds no value");
+    EXPECT_EQ(Doc.Table.LastMessage(), "Error in Cell: C6 row 7 holds no value");
     // the fit formulas are added to the known ones, duplicates removed
     EXPECT_EQ(Doc.Table.GraphFormulas, (kv::TKvStringList{"sin(x)", "A*X+B"}));
     EXPECT_EQ(Doc.Assignment.Graphs.front().XAxis, (std::vector<int32_t>{1, 1}));

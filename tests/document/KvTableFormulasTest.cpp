@@ -105,8 +105,8 @@ TEST_F(TableFormulaTest, LiveColumnReadingPastAColumnsEndStopsThere)
     Table.RecalculateAll();
     EXPECT_EQ(Values(1), (std::vector<double>{2, 4, 6}));
     ASSERT_EQ(Messages.size(), 2u);
-    EXPECT_EQ(Messages[0], "Error in Cell: A4 i=3 index out of range");
-    EXPECT_EQ(Messages[1], "Error in Cell: A5 i=4 index out of range");
+    EXPECT_EQ(Messages[0], "Error in Cell: A4 row 4 holds no value");
+    EXPECT_EQ(Messages[1], "Error in Cell: A5 row 5 holds no value");
     EXPECT_EQ(Table.LastMessage(), Messages[1]);
 }
 

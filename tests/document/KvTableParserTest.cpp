@@ -42,7 +42,7 @@ TEST_F(TableParserTest, LiveColumnFollowsItsSource)
         EXPECT_DOUBLE_EQ(Table.Data(2)[i], Table.Data(1)[i] * 2 + std::sin(Table.Data(1)[i]));
     // row 1 reads A(0): reported, no value
     ASSERT_EQ(Messages.size(), 1u);
-    EXPECT_EQ(Messages[0], "Error in Cell: C1 i=-1 index out of range");
+    EXPECT_EQ(Messages[0], "Error in Cell: C1 row 0 holds no value");
     EXPECT_EQ(Table.Data(3).Count(), 3);
     EXPECT_EQ(Table.Data(3)[0], 0);
     EXPECT_EQ(Table.Data(3)[1], 2);
@@ -133,7 +133,7 @@ TEST(CommandLineExportTest, WritesTheRecomputedTable)
     // B never compiles and stays out; C stops where A ends; D has six rows
     EXPECT_EQ(kvtest::ReadAll(Out), "Time\t\t\r\n1\t2\t7\r\n2\t3\t7\r\n3\t5\t7\r\n5\t\t7\r\n\t\t7\r\n\t\t7\r\n");
     EXPECT_NE(E.str().find("Error in Cell: B1 Error parsing expression: "), std::string::npos) << E.str();
-    EXPECT_NE(E.str().find("Error in Cell: C6 i=6 index out of range\n"), std::string::npos);
+    EXPECT_NE(E.str().find("Error in Cell: C6 row 7 holds no value\n"), std::string::npos);
 }
 
 TEST(CommandLineExportTest, ListSeparatorComesFromTheLocale)
