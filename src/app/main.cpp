@@ -12,6 +12,8 @@
 #include "ui/table/GraphAssignForm.h"
 #include "ui/widgets/KvColorPicker.h"
 #include "workspace/KvExportGraph.h"
+#include "workspace/KvResultsCommand.h"
+#include "workspace/KvReportCommand.h"
 #include "workspace/KvWorkspace.h"
 
 #include <QApplication>
@@ -95,6 +97,38 @@ int RunGraphExport(int argc, char** argv, const std::vector<std::string>& Args)
     return Result.Status;
 }
 
+// The report lays text and the graph out like the graph export: offscreen
+// when there is no display.
+int RunReportCommand(int argc, char** argv, const std::vector<std::string>& Args)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && !qEnvironmentVariableIsSet("DISPLAY") &&
+        !qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication Application(argc, argv);
+    ReadLocale();
+    const kv::TKvExportResult Result = kv::RunReport(Args);
+    (Result.Status ? std::cerr : std::cout) << (Result.Status ? "kurvex: " : "") << Result.Message << "\n";
+    if (Result.Status == 2)
+        std::cerr << kv::ReportUsage << "\n";
+    return Result.Status;
+}
+
+// The results command lays the graphs out like the graph export (curves
+// are sampled per pixel column): offscreen when there is no display.
+int RunResultsCommand(int argc, char** argv, const std::vector<std::string>& Args)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && !qEnvironmentVariableIsSet("DISPLAY") &&
+        !qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication Application(argc, argv);
+    ReadLocale();
+    const kv::TKvExportResult Result = kv::RunResults(Args, std::cerr);
+    (Result.Status ? std::cerr : std::cout) << (Result.Status ? "kurvex: " : "") << Result.Message << "\n";
+    if (Result.Status == 2)
+        std::cerr << kv::ResultsUsage << "\n";
+    return Result.Status;
+}
+
 int RunWindows(int argc, char** argv, const kv::TKvCommandLine& Line)
 {
     QApplication Application(argc, argv);
@@ -132,6 +166,10 @@ int main(int argc, char** argv)
     const std::vector<std::string> Args(argv + 1, argv + argc);
     if (kv::IsExportGraphCommand(Args))
         return RunGraphExport(argc, argv, Args);
+    if (kv::IsResultsCommand(Args))
+        return RunResultsCommand(argc, argv, Args);
+    if (kv::IsReportCommand(Args))
+        return RunReportCommand(argc, argv, Args);
     kv::TKvCommandLine Line = kv::ParseCommandLine(Args);
     if (IsHeadless(Line))
         return RunHeadless(argc, argv, Line);

@@ -70,8 +70,12 @@ TKvRtfDocument CaptionToDocument(const QString& Caption, const QTextCharFormat& 
         {&Rec.StrikeOutMark, [](QTextCharFormat& F) { F.setFontStrikeOut(true); }},
         {&Rec.SuperMark, [](QTextCharFormat& F) { F.setVerticalAlignment(QTextCharFormat::AlignSuperScript); }},
         {&Rec.SubMark, [](QTextCharFormat& F) { F.setVerticalAlignment(QTextCharFormat::AlignSubScript); }}};
-    for (const auto& [Marks, Change] : Attributes)
-        ApplyRuns(D, *Marks, Length, [&](QTextDocument& Doc, int From, int To) { Format(Doc, From, To, Change); });
+    // Named members, not a structured binding: clang before 16 cannot
+    // capture one in a lambda, and the fuzz build uses clang.
+    for (const auto& Attribute : Attributes) {
+        const TChange& Change = Attribute.second;
+        ApplyRuns(D, *Attribute.first, Length, [&](QTextDocument& Doc, int From, int To) { Format(Doc, From, To, Change); });
+    }
     return Result;
 }
 

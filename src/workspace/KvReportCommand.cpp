@@ -1,0 +1,116 @@
+#include "KvReportCommand.h"
+
+#include "KvGraphReportSource.h"
+#include "KvWorkspace.h"
+
+#include "report/KvDefaultTemplate.h"
+#include "report/KvReportMerge.h"
+#include "report/KvReportPaginator.h"
+#include "report/KvRtfReader.h"
+#include "report/KvRtfWriter.h"
+
+#include "foundation/KvErrors.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <charconv>
+
+namespace kv {
+
+namespace {
+
+bool EndsWith(const std::string& Name, const char* Extension)
+{
+    const std::string E(Extension);
+    return Name.size() >= E.size() &&
+           std::equal(E.rbegin(), E.rend(), Name.rbegin(), [](char A, char B) { return A == std::tolower(B); });
+}
+
+const std::string& NextValue(const std::vector<std::string>& Args, size_t& i)
+{
+    if (i + 1 >= Args.size())
+        throw EConvertError("Missing value after " + Args[i] + ". " + ReportUsage);
+    return Args[++i];
+}
+
+} // namespace
+
+bool IsReportCommand(const std::vector<std::string>& Args)
+{
+    return std::find(Args.begin(), Args.end(), "--report") != Args.end();
+}
+
+TKvReportRequest ParseReportArguments(const std::vector<std::string>& Args)
+{
+    TKvReportRequest R;
+    for (size_t i = 0; i < Args.size(); ++i) {
+        const std::string& A = Args[i];
+        if (A == "--report")
+            R.Output = NextValue(Args, i);
+        else if (A == "--template")
+            R.Template = NextValue(Args, i);
+        else if (A == "--graph") {
+            const std::string& N = NextValue(Args, i);
+            const auto [Ptr, Ec] = std::from_chars(N.data(), N.data() + N.size(), R.Graph);
+            if (Ec != std::errc() || Ptr != N.data() + N.size() || R.Graph < 1)
+                throw EConvertError("Invalid graph number '" + N + "'. " + ReportUsage);
+        } else if (A.starts_with("--"))
+            throw EConvertError("Unknown option " + A + ". " + ReportUsage);
+        else if (R.DataFile.empty())
+            R.DataFile = A;
+        else
+            throw EConvertError("Only one data file can be reported. " + std::string(ReportUsage));
+    }
+    if (R.Output.empty() || R.DataFile.empty())
+        throw EConvertError(ReportUsage);
+    if (!EndsWith(R.Output, ".rtf") && !EndsWith(R.Output, ".pdf"))
+        throw EConvertError("The report must be written as .rtf or .pdf: " + R.Output + ". " + ReportUsage);
+    return R;
+}
+
+// The template given, else the window's own when it exists, else the
+// shipped default.
+TKvRtfDocument MergeGraphReport(TKvWorkspace& Workspace, int32_t Graph, const std::string& Template)
+{
+    TKvGraphWindowModel& Window = Workspace.Window(Graph);
+    std::string File = Template;
+    if (File.empty() && !Window.TemplateFile.empty() && QFileInfo::exists(QString::fromStdString(Window.TemplateFile)))
+        File = Window.TemplateFile;
+    const TKvRtfDocument Loaded = File.empty() ? DefaultTemplate() : ReadRtfFile(QString::fromStdString(File));
+    const TKvGraphReportSource Source(Window);
+    return TKvReportMerge(Source).Merge(Loaded);
+}
+
+TKvExportResult WriteGraphReport(const TKvReportRequest& Request)
+{
+    TKvWorkspace Workspace;
+    Workspace.LoadFromFile(Request.DataFile);
+    const TKvRtfDocument Report = MergeGraphReport(Workspace, Request.Graph, Request.Template);
+    const QString Output = QString::fromStdString(Request.Output);
+    if (EndsWith(Request.Output, ".pdf"))
+        WriteReportPdf(Report, Output);
+    else
+        WriteRtfFile(Report, Output);
+    return {0, "Report of graph " + std::to_string(Request.Graph) + " of " + Request.DataFile + " written to " +
+                   Request.Output};
+}
+
+TKvExportResult RunReport(const std::vector<std::string>& Args)
+{
+    TKvReportRequest Request;
+    try {
+        Request = ParseReportArguments(Args);
+    } catch (const EKvError& E) {
+        return {2, E.what()};
+    }
+    try {
+        return WriteGraphReport(Request);
+    } catch (const EKvError& E) {
+        return {1, E.what()};
+    } catch (const std::exception& E) {
+        return {1, std::string("Report failed: ") + E.what()};
+    }
+}
+
+} // namespace kv
