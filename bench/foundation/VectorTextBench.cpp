@@ -58,7 +58,7 @@ void BM_WriteVector(benchmark::State& State)
     for (auto _ : State) {
         TKvIniList Ini;
         Ini.WriteVector("Column(0)", "Data", V);
-        benchmark::DoNotOptimize(Ini.Lines().back().size());
+        benchmark::DoNotOptimize(Ini.FindValue("Column(0)", "Data")->size());
     }
     SetNumbers(State);
 }

@@ -12,11 +12,29 @@ namespace {
 
 bool IsHeader(const std::string& Line) { return !Line.empty() && Line[0] == '['; }
 
+// The letters a to z in upper case, inline: names are compared and hashed
+// character by character on every lookup.
+inline unsigned char Fold(char C)
+{
+    const auto U = static_cast<unsigned char>(C);
+    return static_cast<unsigned>(U - 'a') < 26u ? static_cast<unsigned char>(U - ('a' - 'A')) : U;
+}
+
+inline bool SameName(std::string_view A, std::string_view B)
+{
+    if (A.size() != B.size())
+        return false;
+    for (size_t i = 0; i < A.size(); ++i)
+        if (A[i] != B[i] && Fold(A[i]) != Fold(B[i]))
+            return false;
+    return true;
+}
+
 // Whether Line begins with Ident and "=", letters compared without case.
 bool IsKeyLine(const std::string& Line, std::string_view Ident)
 {
     return Line.size() > Ident.size() && Line[Ident.size()] == '=' &&
-           SameTextAscii(std::string_view(Line).substr(0, Ident.size()), Ident);
+           SameName(std::string_view(Line).substr(0, Ident.size()), Ident);
 }
 
 // The name a header line is found by: the text between its "[" and its
@@ -37,11 +55,116 @@ bool Indexable(std::string_view Ident)
            (Ident.empty() || Ident.front() != '[');
 }
 
+std::string HeaderOf(std::string_view Section)
+{
+    std::string Line;
+    Line.reserve(Section.size() + 2);
+    Line += '[';
+    Line += Section;
+    Line += ']';
+    return Line;
+}
+
 std::string Key(std::string_view Prefix, std::string_view Suffix)
 {
     std::string K(Prefix);
     K += Suffix;
     return K;
+}
+
+// The hash of a key as the small sections hold it: never 0, which marks a
+// line without "=".
+uint32_t KeyHash(std::string_view Key)
+{
+    uint32_t H = 2166136261u; // FNV-1a
+    for (char C : Key) {
+        H ^= Fold(C);
+        H *= 16777619u;
+    }
+    return H | 1u;
+}
+
+uint32_t LineKeyHash(const std::string& Line)
+{
+    const size_t Eq = Line.find('=');
+    return Eq == std::string::npos ? 0 : KeyHash(std::string_view(Line).substr(0, Eq));
+}
+
+// Sections of more body lines than this find their keys through the map.
+constexpr size_t LargeSection = 48;
+
+// A filter of the keys of a small section: one of 256 bits per key (the
+// hash's lowest bit is always set and not used).
+bool MayHoldKey(const TKvIniSection& S, uint32_t Hash) { return (S.KeyBits[(Hash >> 7) & 3] >> ((Hash >> 1) & 63)) & 1; }
+
+void NoteKey(const TKvIniSection& S, uint32_t Hash)
+{
+    if (Hash != 0)
+        S.KeyBits[(Hash >> 7) & 3] |= uint64_t{1} << ((Hash >> 1) & 63);
+}
+
+} // namespace
+
+void TKvIniSection::Append(std::string Line) { Insert(Body.size(), std::move(Line)); }
+
+void TKvIniSection::Insert(size_t At, std::string Line)
+{
+    if (At <= FirstBlank && !Line.empty())
+        ++FirstBlank;
+    else if (At < FirstBlank)
+        FirstBlank = At;
+    if (HashesBuilt) {
+        const uint32_t Hash = LineKeyHash(Line);
+        if (Hash != 0 && MayHoldKey(*this, Hash) &&
+            std::find(KeyHashes.begin(), KeyHashes.end(), Hash) != KeyHashes.end())
+            UniqueKeys = false;
+        NoteKey(*this, Hash);
+        KeyHashes.insert(KeyHashes.begin() + static_cast<std::ptrdiff_t>(At), Hash);
+    }
+    if (KeysBuilt) {
+        if (LastKey >= At && !Keys.empty()) {
+            for (auto& Entry : Keys)
+                if (Entry.second >= At)
+                    ++Entry.second;
+            ++LastKey;
+        }
+        const size_t Eq = Line.find('=');
+        if (Eq != std::string::npos) {
+            // A line inserted before an earlier line of its key becomes the first.
+            auto [It, Added] = Keys.try_emplace(Line.substr(0, Eq), At);
+            if (!Added && It->second > At)
+                It->second = At;
+            LastKey = std::max(LastKey, At);
+        }
+    }
+    Body.insert(Body.begin() + static_cast<std::ptrdiff_t>(At), std::move(Line));
+}
+
+namespace {
+
+void BuildKeyHashes(const TKvIniSection& S)
+{
+    S.KeyHashes.resize(S.Body.size());
+    S.UniqueKeys = true;
+    std::fill(std::begin(S.KeyBits), std::end(S.KeyBits), 0);
+    for (size_t i = 0; i < S.Body.size(); ++i) {
+        const uint32_t Hash = LineKeyHash(S.Body[i]);
+        S.KeyHashes[i] = Hash;
+        const auto Before = S.KeyHashes.begin() + static_cast<std::ptrdiff_t>(i);
+        if (Hash != 0 && S.UniqueKeys && MayHoldKey(S, Hash) && std::find(S.KeyHashes.begin(), Before, Hash) != Before)
+            S.UniqueKeys = false;
+        NoteKey(S, Hash);
+    }
+    S.Hint = 0;
+    S.HashesBuilt = true;
+}
+
+// Resets the index of a section whose body changed otherwise.
+void ForgetIndex(TKvIniSection& S)
+{
+    S.HashesBuilt = S.KeysBuilt = false;
+    S.KeyHashes.clear();
+    S.Keys.clear();
 }
 
 } // namespace
@@ -50,7 +173,7 @@ size_t TKvNoCaseHash::operator()(std::string_view Text) const noexcept
 {
     uint64_t H = 14695981039346656037ull; // FNV-1a
     for (char C : Text) {
-        H ^= static_cast<unsigned char>(UpperAscii(C));
+        H ^= Fold(C);
         H *= 1099511628211ull;
     }
     return static_cast<size_t>(H);
@@ -58,7 +181,7 @@ size_t TKvNoCaseHash::operator()(std::string_view Text) const noexcept
 
 bool TKvNoCaseEqual::operator()(std::string_view A, std::string_view B) const noexcept
 {
-    return SameTextAscii(A, B);
+    return SameName(A, B);
 }
 
 // ---------------------------------------------------------------- blocks
@@ -68,6 +191,29 @@ TKvIniList::TKvIniList() { FSections.emplace_back(); }
 TKvIniList::TKvIniList(const TKvIniList& Other) : FSections(Other.FSections), FModified(Other.FModified)
 {
     RebuildIndex();
+}
+
+TKvIniList::TKvIniList(TKvIniList&& Other) noexcept
+    : FSections(std::move(Other.FSections)), FSectionIndex(std::move(Other.FSectionIndex)),
+      FLastSection(Other.FLastSection), FLastName(std::move(Other.FLastName)), FModified(Other.FModified)
+{
+    Other.FLastSection = nullptr;
+    Other.FFlatValid = false;
+}
+
+TKvIniList& TKvIniList::operator=(TKvIniList&& Other) noexcept
+{
+    if (this != &Other) {
+        FSections = std::move(Other.FSections);
+        FSectionIndex = std::move(Other.FSectionIndex);
+        FLastSection = Other.FLastSection;
+        FLastName = std::move(Other.FLastName);
+        FModified = Other.FModified;
+        FFlatValid = false;
+        Other.FLastSection = nullptr;
+        Other.FFlatValid = false;
+    }
+    return *this;
 }
 
 TKvIniList& TKvIniList::operator=(const TKvIniList& Other)
@@ -82,16 +228,26 @@ TKvIniList& TKvIniList::operator=(const TKvIniList& Other)
 
 void TKvIniList::IndexSection(TSections::iterator S)
 {
-    if (const auto Name = HeaderName(S->Header))
-        FSectionIndex[std::string(*Name)].push_back(S);
+    const auto Name = HeaderName(S->Header);
+    if (!Name)
+        return;
+    auto [Entry, Added] = FSectionIndex.try_emplace(*Name, S);
+    if (Added)
+        return;
+    TKvIniSection& First = *Entry->second;
+    (First.LastSameName ? *First.LastSameName : Entry->second)->NextSameName = S;
+    First.LastSameName = S;
 }
 
 void TKvIniList::RebuildIndex()
 {
     FSectionIndex.clear();
+    FLastSection = nullptr;
     FFlatValid = false;
     if (FSections.empty())
         FSections.emplace_back();
+    for (TKvIniSection& S : FSections)
+        S.NextSameName = S.LastSameName = std::nullopt;
     for (auto S = FSections.begin(); S != FSections.end(); ++S)
         if (!S->Header.empty())
             IndexSection(S);
@@ -109,8 +265,14 @@ TKvIniSection* TKvIniList::FindSection(std::string_view Section) const
 {
     // "[" + Section + "]" is compared with whole header lines, so the name
     // between the brackets must be equal without case.
+    if (FLastSection && Section == FLastName)
+        return FLastSection;
     const auto Found = FSectionIndex.find(Section);
-    return Found == FSectionIndex.end() || Found->second.empty() ? nullptr : &*Found->second.front();
+    if (Found == FSectionIndex.end())
+        return nullptr;
+    FLastSection = &*Found->second;
+    FLastName = Section;
+    return FLastSection;
 }
 
 std::optional<size_t> TKvIniList::FindKey(const TKvIniSection& S, std::string_view Ident) const
@@ -119,6 +281,31 @@ std::optional<size_t> TKvIniList::FindKey(const TKvIniSection& S, std::string_vi
         for (size_t i = 0; i < S.Body.size(); ++i)
             if (IsKeyLine(S.Body[i], Ident))
                 return i;
+        return std::nullopt;
+    }
+    if (S.Body.size() <= LargeSection && !S.KeysBuilt) {
+        if (!S.HashesBuilt)
+            BuildKeyHashes(S);
+        const uint32_t Hash = KeyHash(Ident);
+        if (!MayHoldKey(S, Hash))
+            return std::nullopt;
+        const size_t n = S.KeyHashes.size();
+        if (!S.UniqueKeys) {
+            for (size_t i = 0; i < n; ++i)
+                if (S.KeyHashes[i] == Hash && IsKeyLine(S.Body[i], Ident))
+                    return i;
+            return std::nullopt;
+        }
+        // Without two lines of one key the match is the first wherever the
+        // search begins: after the key found last, as keys are mostly read
+        // in the order they were written.
+        for (size_t j = 0; j < n; ++j) {
+            const size_t i = S.Hint + j < n ? S.Hint + j : S.Hint + j - n;
+            if (S.KeyHashes[i] == Hash && IsKeyLine(S.Body[i], Ident)) {
+                S.Hint = i + 1;
+                return i;
+            }
+        }
         return std::nullopt;
     }
     if (!S.KeysBuilt) {
@@ -130,6 +317,8 @@ std::optional<size_t> TKvIniList::FindKey(const TKvIniSection& S, std::string_vi
                 S.LastKey = i;
         }
         S.KeysBuilt = true;
+        S.HashesBuilt = false; // the map takes over for good
+        S.KeyHashes = {};
     }
     const auto Found = S.Keys.find(Ident);
     return Found == S.Keys.end() ? std::nullopt : std::optional<size_t>(Found->second);
@@ -141,20 +330,14 @@ void TKvIniList::SetText(std::string_view Text)
 {
     FSections.clear();
     FSectionIndex.clear();
+    FLastSection = nullptr;
     FFlatValid = false;
-    TKvIniSection* Current = &FSections.emplace_back();
-    auto AddLine = [&](const char* From, const char* To) {
-        if (From < To && *From == '[') {
-            Current = &AppendSection(std::string(From, To));
-            return;
-        }
-        if (From != To && Current->FirstBlank == Current->Body.size())
-            ++Current->FirstBlank;
-        Current->Body.emplace_back(From, To);
-    };
     const size_t Nul = Text.find('\0');
     if (Nul != std::string_view::npos)
         Text = Text.substr(0, Nul);
+    // The lines first, so that each section's lines are stored at once.
+    std::vector<std::string_view> Pieces;
+    Pieces.reserve(Text.size() / 24 + 1);
     // Line ends are found with memchr, one search per kind of end, each
     // repeated only when the line passed the end it found: linear, and
     // fast on the very long lines of the data values.
@@ -172,12 +355,28 @@ void TKvIniList::SetText(std::string_view Text)
         if (!NextLf || NextLf < P)
             NextLf = Find(P, '\n');
         const char* Stop = std::min(NextCr, NextLf);
-        AddLine(P, Stop);
+        Pieces.emplace_back(P, static_cast<size_t>(Stop - P));
         if (Stop == End)
             break;
         P = Stop + 1;
         if (*Stop == '\r' && P < End && *P == '\n')
             ++P;
+    }
+    TKvIniSection* Current = &FSections.emplace_back();
+    for (size_t i = 0;;) {
+        size_t Next = i;
+        while (Next < Pieces.size() && !(!Pieces[Next].empty() && Pieces[Next][0] == '['))
+            ++Next;
+        Current->Body.reserve(Next - i);
+        for (; i < Next; ++i) {
+            if (!Pieces[i].empty() && Current->FirstBlank == Current->Body.size())
+                ++Current->FirstBlank;
+            Current->Body.emplace_back(Pieces[i]);
+        }
+        if (Next == Pieces.size())
+            break;
+        Current = &AppendSection(std::string(Pieces[Next]));
+        i = Next + 1;
     }
 }
 
@@ -185,6 +384,7 @@ void TKvIniList::SetLines(TKvStringList Lines)
 {
     FSections.clear();
     FSectionIndex.clear();
+    FLastSection = nullptr;
     FFlatValid = false;
     TKvIniSection* Current = &FSections.emplace_back();
     for (std::string& Line : Lines) {
@@ -192,9 +392,7 @@ void TKvIniList::SetLines(TKvStringList Lines)
             Current = &AppendSection(std::move(Line));
             continue;
         }
-        if (!Line.empty() && Current->FirstBlank == Current->Body.size())
-            ++Current->FirstBlank;
-        Current->Body.push_back(std::move(Line));
+        Current->Append(std::move(Line));
     }
 }
 
@@ -261,7 +459,7 @@ void TKvIniList::DropLeadingEmptyLines()
     First.FirstBlank = static_cast<size_t>(
         std::find_if(First.Body.begin(), First.Body.end(), [](const std::string& L) { return L.empty(); }) -
         First.Body.begin());
-    First.KeysBuilt = false;
+    ForgetIndex(First);
     Changed();
 }
 
@@ -343,17 +541,10 @@ void TKvIniList::WriteString(std::string_view Section, std::string_view Ident, s
         // An empty line, the header and the key, at the end of the document.
         if (FSections.empty()) // moved from
             FSections.emplace_back();
-        FSections.back().Body.emplace_back();
-        std::string HeaderLine;
-        HeaderLine.reserve(Section.size() + 2);
-        HeaderLine += '[';
-        HeaderLine += Section;
-        HeaderLine += ']';
-        TKvIniSection& Added = AppendSection(std::move(HeaderLine));
-        Added.Body.push_back(std::move(NewLine));
-        Added.FirstBlank = 1;
-        Added.Keys.try_emplace(std::string(Ident), 0);
-        Added.KeysBuilt = true;
+        FSections.back().Append(std::string());
+        TKvIniSection& Added = AppendSection(HeaderOf(Section));
+        Added.HashesBuilt = true;
+        Added.Append(std::move(NewLine));
         return;
     }
     // The key's line is replaced when it comes before the section's first
@@ -364,17 +555,7 @@ void TKvIniList::WriteString(std::string_view Section, std::string_view Ident, s
         S->Body[*Line] = std::move(NewLine);
         return;
     }
-    const size_t At = S->FirstBlank;
-    S->Body.insert(S->Body.begin() + static_cast<std::ptrdiff_t>(At), std::move(NewLine));
-    if (!S->Keys.empty() && S->LastKey >= At) {
-        for (auto& Entry : S->Keys)
-            if (Entry.second >= At)
-                ++Entry.second;
-        ++S->LastKey;
-    }
-    S->Keys.insert_or_assign(std::string(Ident), At);
-    S->LastKey = std::max(S->LastKey, At);
-    ++S->FirstBlank;
+    S->Insert(S->FirstBlank, std::move(NewLine));
 }
 
 void TKvIniList::WriteStringByScan(std::string_view Section, std::string_view Ident, std::string NewLine)
@@ -387,7 +568,7 @@ void TKvIniList::WriteStringByScan(std::string_view Section, std::string_view Id
         ++Header;
     if (Header == Lines.size()) {
         Lines.emplace_back();
-        Lines.push_back("[" + std::string(Section) + "]");
+        Lines.push_back(HeaderOf(Section));
         Lines.push_back(std::move(NewLine));
         SetLines(std::move(Lines));
         return;
@@ -412,12 +593,18 @@ void TKvIniList::EraseSection(std::string_view Section)
 {
     FModified = true;
     const auto Found = FSectionIndex.find(Section);
-    if (Found == FSectionIndex.end() || Found->second.empty())
+    if (Found == FSectionIndex.end())
         return;
-    const TSections::iterator S = Found->second.front();
-    Found->second.erase(Found->second.begin());
-    if (Found->second.empty())
-        FSectionIndex.erase(Found);
+    FLastSection = nullptr;
+    const TSections::iterator S = Found->second;
+    // The index names the section by a view into the header that goes.
+    FSectionIndex.erase(Found);
+    if (S->NextSameName) {
+        const TSections::iterator Next = *S->NextSameName;
+        if (S->LastSameName != Next)
+            Next->LastSameName = S->LastSameName;
+        FSectionIndex.emplace(*HeaderName(Next->Header), Next);
+    }
     FSections.erase(S);
     Changed();
 }

@@ -76,15 +76,33 @@ struct TKvNoCaseEqual {
     bool operator()(std::string_view A, std::string_view B) const noexcept;
 };
 
-// One header line and the lines that follow it up to the next header.
+struct TKvIniSection;
+using TKvIniSections = std::list<TKvIniSection>;
+
+// One header line and the lines that follow it up to the next header. Its
+// keys are found through a hash per line (small sections: one pass over
+// the hashes) or a map to the first line of each key (large sections), each
+// built when the section is first searched and kept up to date after that.
 struct TKvIniSection {
     std::string Header; // empty for the lines before the first header
     TKvStringList Body;
     size_t FirstBlank = 0; // position of the first empty body line, or Body.size()
-    // First body position of each key, built when the section is first searched.
+    mutable std::vector<uint32_t> KeyHashes; // per body line; 0 for a line without "="
+    mutable bool HashesBuilt = false;
+    mutable bool UniqueKeys = true; // no two key lines share a hash
+    mutable size_t Hint = 0;        // where the next search begins
+    mutable uint64_t KeyBits[4] = {}; // a bit per key hash: a clear bit means absent
     mutable std::unordered_map<std::string, size_t, TKvNoCaseHash, TKvNoCaseEqual> Keys;
     mutable size_t LastKey = 0; // the largest position in Keys
     mutable bool KeysBuilt = false;
+
+    // The next section of the same name (found only once this one is gone).
+    std::optional<TKvIniSections::iterator> NextSameName;
+    std::optional<TKvIniSections::iterator> LastSameName; // kept by the first of a name
+
+    // Adds a line at the end, or at position At, keeping the index.
+    void Append(std::string Line);
+    void Insert(size_t At, std::string Line);
 };
 
 class TKvIniList {
@@ -93,8 +111,8 @@ public:
     ~TKvIniList() = default;
     TKvIniList(const TKvIniList& Other);
     TKvIniList& operator=(const TKvIniList& Other);
-    TKvIniList(TKvIniList&&) noexcept = default;
-    TKvIniList& operator=(TKvIniList&&) noexcept = default;
+    TKvIniList(TKvIniList&& Other) noexcept;
+    TKvIniList& operator=(TKvIniList&& Other) noexcept;
 
     bool Modified() const { return FModified; }
 
@@ -155,7 +173,7 @@ protected:
     void DropLeadingEmptyLines();
 
 private:
-    using TSections = std::list<TKvIniSection>;
+    using TSections = TKvIniSections;
 
     // The section's first block, or nullptr.
     TKvIniSection* FindSection(std::string_view Section) const;
@@ -170,7 +188,12 @@ private:
     void SetLines(TKvStringList Lines);
 
     TSections FSections; // the first block holds the lines before the first header
-    std::unordered_map<std::string, std::vector<TSections::iterator>, TKvNoCaseHash, TKvNoCaseEqual> FSectionIndex;
+    // The first section of each name, by a view of the name in its header.
+    std::unordered_map<std::string_view, TSections::iterator, TKvNoCaseHash, TKvNoCaseEqual> FSectionIndex;
+    // The section found last, by its name as asked for: writers and readers
+    // go through one section's keys one after the other.
+    mutable TKvIniSection* FLastSection = nullptr;
+    mutable std::string FLastName;
     mutable TKvStringList FFlat;
     mutable bool FFlatValid = false;
     bool FModified = false;

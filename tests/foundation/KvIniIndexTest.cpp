@@ -96,9 +96,13 @@ public:
         default: return KeyName() + "=" + Pick({"1", "", " v ", "x=y"});
         }
     }
-    std::string Text()
+    // Large: a first section of more lines than a small section holds, so
+    // its keys are found through the map.
+    std::string Text(bool Large)
     {
-        std::string T;
+        std::string T = Large ? "[A]\r\n" : "";
+        for (int i = 0; Large && i < 70; ++i)
+            T += (i % 9 == 8 ? std::string() : KeyName() + "=" + std::to_string(i)) + "\r\n";
         const int Count = std::uniform_int_distribution<int>(0, 30)(Random);
         for (int i = 0; i < Count; ++i)
             T += Line() + "\r\n";
@@ -116,7 +120,7 @@ TEST(IniIndex, EditsGiveTheSameLinesAndAnswersAsScanning)
         TRandomDocument R(Seed);
         TKvIniList Store;
         TScanModel Model;
-        const std::string Text = R.Text();
+        const std::string Text = R.Text(Seed % 3 == 0);
         Store.SetText(Text);
         Model.Lines = Store.Lines();
         for (int Step = 0; Step < 60; ++Step) {
