@@ -970,6 +970,7 @@ void TMainTableForm::RunFile(const std::function<void()>& Operation)
 
 bool TMainTableForm::LoadFromFile(const QString& FileName)
 {
+    StorePlacement(); // a file without a placement keeps the window where it is
     try {
         RunFile([&] { FDocument.LoadFromFile(S(FileName)); });
         FPanels[2]->setText(Q(FDocument.Table.LastMessage()));

@@ -544,6 +544,10 @@ TEST_F(MainTable, WindowPlacementIsSavedWithTheFileAndReadFromIt)
     }
     ASSERT_TRUE(Form->LoadFromFile(QString::fromStdString(File.string())));
     EXPECT_EQ(Form->geometry().size(), QSize(560, 380));
+    Form->resize(600, 400); // a file without a placement leaves the window as it is
+    Write(Dir / "bare.plt", "[Column(1)]\r\nHeader=x\r\n");
+    ASSERT_TRUE(Form->LoadFromFile(QString::fromStdString((Dir / "bare.plt").string())));
+    EXPECT_EQ(Form->geometry().size(), QSize(600, 400));
 }
 
 // "1,5" typed where "." is the separator (or "2.5" where it is ",") must not
