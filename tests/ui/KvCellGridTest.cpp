@@ -289,6 +289,14 @@ TEST_F(CellGrid, LetterRowBordersResizeAndFitColumns)
     EXPECT_EQ(Grid.BorderAt({BorderB, LetterY}), 2);
     EXPECT_EQ(Grid.BorderAt({BorderB, Grid.CellRect(4, 2).center().y()}), -1); // data rows do not grip
     EXPECT_EQ(Grid.BorderAt({Grid.CellRect(2, 2).center().x(), LetterY}), -1);
+    auto Hover = [&](QPoint At) {
+        QMouseEvent Move(QEvent::MouseMove, QPointF(At), QPointF(Grid.viewport()->mapToGlobal(At)), Qt::NoButton,
+                         Qt::NoButton, {});
+        QApplication::sendEvent(Grid.viewport(), &Move);
+        return Grid.viewport()->cursor().shape();
+    };
+    EXPECT_EQ(Hover({BorderB, LetterY}), Qt::SplitHCursor);
+    EXPECT_EQ(Hover(Grid.CellRect(2, 2).center()), Qt::ArrowCursor);
     Drag({BorderB, LetterY}, 30);
     EXPECT_EQ(Grid.ColWidth(2), 110);
     Drag({Grid.ColWidth(0), LetterY}, -20); // the row-number column
