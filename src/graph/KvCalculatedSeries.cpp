@@ -40,8 +40,7 @@ TKvCalculatedSeries::TKvCalculatedSeries(TKv2DGraph* AGraph) : TKvSeries(AGraph)
 TKvCalculatedSeries::~TKvCalculatedSeries()
 {
     // The report values of a curve that is gone must not reach reports.
-    if (FParentSeries && !FWrittenSection.empty())
-        FParentSeries->Results.EraseSection(FWrittenSection);
+    EraseResults();
     // The vectors die before the base: let go of them first.
     SetXData(nullptr);
     SetYData(nullptr);
@@ -228,30 +227,33 @@ void TKvCalculatedSeries::Calculate()
         XValues.Clear();
         YValues.Clear();
         const std::string Message = Caption().toStdString() + ": " + E.what();
-        if (!OnError) {
-            LastError = QString::fromStdString(Message);
-            // The results of an earlier calculation must not stay behind.
-            if (FParentSeries && !FWrittenSection.empty())
-                FParentSeries->Results.EraseSection(FWrittenSection);
-            FWrittenSection.clear();
-            RethrowWithMessage(E, Message);
-        }
         LastError = QString::fromStdString(Message);
+        // A failed calculation has no results: those of an earlier one must
+        // not reach reports as if they were current.
+        EraseResults();
+        if (!OnError)
+            RethrowWithMessage(E, Message);
         OnError(*this, EMathError(Message));
     }
     MarkChanged();
     if (OnCalculated)
         OnCalculated(*this);
-    if (FParentSeries) {
+    if (FParentSeries && LastError.isEmpty()) {
         // Keys of an earlier calculation (more extrema, another section
         // name) must not stay behind.
         const std::string Section = ResultsSection();
-        if (!FWrittenSection.empty())
-            FParentSeries->Results.EraseSection(FWrittenSection);
+        EraseResults();
         FParentSeries->Results.EraseSection(Section);
         WriteResults(FParentSeries->Results, Section);
         FWrittenSection = Section;
     }
+}
+
+void TKvCalculatedSeries::EraseResults()
+{
+    if (FParentSeries && !FWrittenSection.empty())
+        FParentSeries->Results.EraseSection(FWrittenSection);
+    FWrittenSection.clear();
 }
 
 void TKvCalculatedSeries::Recalculate()

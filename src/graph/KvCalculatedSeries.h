@@ -96,7 +96,8 @@ public:
     // ---- calculation
     // Brings the ranges up to date, empties the curve, runs
     // CalculateFunction and writes the results. An error's message gets the
-    // caption in front; OnError consumes it, otherwise it propagates.
+    // caption in front and is kept in LastError; OnError consumes it,
+    // otherwise it propagates. A failed calculation leaves no results.
     void Calculate();
     // Calculate when the parent has points (after a parameter changed).
     void CalculateIfReady();
@@ -123,6 +124,8 @@ protected:
     // The part of SetParentSeries after the axes: data, child list, ranges,
     // first calculation.
     void JoinParent();
+    // Erases the section the last results went to.
+    void EraseResults();
     // Raises a clear error when a parent point is not a finite number.
     void CheckParentData() const;
     // True when the X (or Y) axis is logarithmic.

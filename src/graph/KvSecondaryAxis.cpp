@@ -22,8 +22,11 @@ void TKvSecondaryAxis::Assign(TKvCalculatedSeries& Curve, TKvSeries& Parent)
             if (Vertical && A.get() != Parent.YAxis())
                 Axis = A.get();
         }
-        if (Axis)
+        // Made visible with its numbers: the curve is read against it.
+        if (Axis) {
             Axis->SetVisible(true);
+            Axis->SetShowScaleLabels(true);
+        }
         else {
             int k = 1;
             while (G->FindAxis("SecondaryAxis" + std::to_string(k)))

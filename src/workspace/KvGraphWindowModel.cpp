@@ -1,5 +1,7 @@
 #include "KvGraphWindowModel.h"
 
+#include "graph/KvCalculationFactory.h"
+
 #include <QFileInfo>
 
 #include <algorithm>
@@ -137,6 +139,47 @@ void TKvGraphWindowModel::SaveToIni(TKvIniList& Ini, std::string_view P) const
 void TKvGraphWindowModel::LoadCalculations(const TKvIniList& Ini, std::string_view P)
 {
     Graph.SetZeroOrigin(Ini.ReadBool(P, "ZeroOrigin", Graph.ZeroOrigin()));
+    const std::vector<TKvDataWithErrorSeries*> Series = DataSeries();
+    for (size_t n = 0; n < Series.size(); ++n) {
+        const std::string Section = std::string(P) + ".Series(" + std::to_string(n + 1) + ")";
+        const int32_t Count = Ini.ReadInteger(Section, "ChildCount", 0);
+        for (int32_t k = 1; k <= Count; ++k)
+            NewCalculation(Ini.ReadString(Section + ".Child(" + std::to_string(k) + ")", "Calculation", ""),
+                           static_cast<int32_t>(n));
+    }
+}
+
+TKvCalculatedSeries* TKvGraphWindowModel::NewCalculation(std::string_view ID, int32_t SeriesIndex)
+{
+    const std::vector<TKvDataWithErrorSeries*> Series = DataSeries();
+    if (SeriesIndex < 0 || static_cast<size_t>(SeriesIndex) >= Series.size())
+        return nullptr;
+    // A failure is kept in the curve (LastError) and told; it never stops
+    // the caller, who may be loading a file.
+    auto OnError = [this](TKvCalculatedSeries& Curve, const EKvError& E) {
+        if (OnCalculationError)
+            OnCalculationError(Curve, E);
+    };
+    return NewCalculationOfKind(ID, *Series[static_cast<size_t>(SeriesIndex)], SeriesIndex + 1, OnError);
+}
+
+std::vector<TKvCalculatedSeries*> TKvGraphWindowModel::Calculations() const
+{
+    std::vector<TKvCalculatedSeries*> List;
+    for (TKvDataWithErrorSeries* S : DataSeries())
+        for (auto& C : S->Children)
+            if (auto* Curve = dynamic_cast<TKvCalculatedSeries*>(C.get()))
+                List.push_back(Curve);
+    return List;
+}
+
+void TKvGraphWindowModel::InvalidateCalculations()
+{
+    for (TKvDataWithErrorSeries* S : DataSeries())
+        if (!S->Children.empty()) {
+            S->ChildrenDirty = true;
+            S->MarkChanged();
+        }
 }
 
 void TKvGraphWindowModel::LoadFromIni(const TKvIniList& Ini, std::string_view P, const TKvScreenSize& Screen)
@@ -148,6 +191,8 @@ void TKvGraphWindowModel::LoadFromIni(const TKvIniList& Ini, std::string_view P,
     Graph.LoadFromIni(Ini, P);
     Legend.LoadFromIni(Ini, std::string(P) + ".Legend");
     Ini.ReadFormPlacement(P, "Form", Placement, Screen);
+    // The calculations' keys were read without recalculating.
+    InvalidateCalculations();
 }
 
 void TKvGraphWindowModel::SaveOutfit(TKvIniList& Ini) const
@@ -160,6 +205,7 @@ void TKvGraphWindowModel::LoadOutfit(const TKvIniList& Ini)
 {
     Graph.LoadFromIni(Ini, "Graph");
     Legend.LoadFromIni(Ini, "Graph.Legend");
+    InvalidateCalculations();
 }
 
 } // namespace kv

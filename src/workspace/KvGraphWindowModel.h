@@ -4,6 +4,7 @@
 // per valid assignment slot (found again by the slot number, its tag),
 // the outfit and template paths and the window placement.
 
+#include "graph/KvCalculatedSeries.h"
 #include "graph/KvGraph2D.h"
 
 #include "foundation/KvIniList.h"
@@ -50,9 +51,24 @@ public:
     // the legend and the placement.
     void SaveToIni(TKvIniList& Ini, std::string_view P) const;
     void LoadFromIni(const TKvIniList& Ini, std::string_view P, const TKvScreenSize& Screen);
-    // What the window reads before the graph keys: "ZeroOrigin" (the
-    // calculations it would re-create choose their axes by it).
+    // What the window reads before the graph keys: "ZeroOrigin" first (the
+    // derivative and integral curves choose their axes by it), then one
+    // calculation per known "Calculation" identifier of each series' child
+    // sections, in the file's order; unknown identifiers create nothing.
     void LoadCalculations(const TKvIniList& Ini, std::string_view P);
+
+    // ---- calculations
+    // Creates calculation ID for data series SeriesIndex (0-based) as the
+    // add commands do (caption, parent, Tag, error handler, display flags);
+    // none for an unknown identifier or series.
+    TKvCalculatedSeries* NewCalculation(std::string_view ID, int32_t SeriesIndex);
+    // Told of every failed calculation of this window; the failure is kept
+    // in the curve's LastError either way and never escapes a load.
+    TKvErrorEvent OnCalculationError;
+    // Every calculation of every data series, in series and child order.
+    std::vector<TKvCalculatedSeries*> Calculations() const;
+    // Marks every calculation for recalculation in the next preparation step.
+    void InvalidateCalculations();
     // Outfit files: graph under "Graph", legend under "Graph.Legend".
     void SaveOutfit(TKvIniList& Ini) const;
     void LoadOutfit(const TKvIniList& Ini);

@@ -79,6 +79,9 @@ void TKvWorkspace::RebuildWindow(int32_t g, const TKvIniList* StyleSource, bool&
             S->SetYAxis(&W.RightAxis);
             RightUsed = true;
         }
+        // Derivative and integral curves are drawn against the right axis.
+        for (const auto& C : S->Children)
+            RightUsed = RightUsed || C->YAxis() == &W.RightAxis;
         const std::string& XHeader = Document.Table.Column(D.XAxis[i]).Header;
         const std::string& YHeader = Document.Table.Column(D.YAxis[i]).Header;
         if (!XHeader.empty() && S->XAxis())

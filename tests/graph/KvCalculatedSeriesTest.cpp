@@ -180,8 +180,8 @@ TEST(CalculatedSeries, ErrorsCarryTheCaptionAndGoToOnErrorOrTheCaller)
     C.OnCalculated = [&](TKvCalculatedSeries&) { ++Calculated; };
     EXPECT_EQ(Seen, std::string("Base: ") + CalculateFunctionMissingText);
     C.Calculate();
-    EXPECT_EQ(Calculated, 1) << "a consumed error still reports";
-    EXPECT_TRUE(G.Series->Results.SectionExists("NoCalculation-IDdefined"));
+    EXPECT_EQ(Calculated, 1) << "a consumed error still tells the window";
+    EXPECT_FALSE(G.Series->Results.SectionExists("NoCalculation-IDdefined")) << "but has no results";
 
     C.OnError = nullptr;
     try {
