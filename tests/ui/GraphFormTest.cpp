@@ -7,6 +7,7 @@
 #include "ui/widgets/KvStyleCombos.h"
 
 #include "foundation/KvLargeIniFile.h"
+#include "graph/KvGraphPicture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -184,9 +185,9 @@ TEST_F(GraphWindow, CopyTakesTheSelectedTextOrElseTheGraphPicture)
     QApplication::clipboard()->setText("old");
     F.Action("EditCopy")->trigger();
     const QMimeData* Data = QApplication::clipboard()->mimeData();
-    EXPECT_TRUE(Data->hasImage());
-    EXPECT_TRUE(Data->hasFormat("image/svg+xml"));
-    EXPECT_TRUE(Data->data("image/svg+xml").contains("<svg"));
+    EXPECT_FALSE(Data->hasText());
+    EXPECT_TRUE(Data->hasFormat(MimeEmf));
+    EXPECT_TRUE(Data->data(MimeSvg).contains("<svg"));
 
     F.PointSizeEdit()->selectAll();
     F.Action("EditCopy")->trigger();
@@ -239,6 +240,37 @@ TEST_F(GraphWindow, OutfitSaveProposesTheLastOutfitThenItsOwn)
     // A file that is not there changes nothing and says so.
     NextFile = QString::fromStdString((Dir / "gone.oft").string());
     F.Action("LoadGraphOutfit")->trigger();
+    EXPECT_EQ(Errors.size(), 1u);
+}
+
+TEST_F(GraphWindow, SaveGraphWritesTheChosenMetafileKindAndRemembersTheFolder)
+{
+    OpenWithData();
+    TGraphForm& F = Form(1);
+    struct TCase {
+        const char* Name;
+        const char* Filter;
+        const char* Written;
+    };
+    for (const TCase& C : {TCase{"plain", "Enhanced Windows Metafile (*.emf)", "plain.emf"},
+                           TCase{"old", "Windows Metafile (*.wmf)", "old.wmf"},
+                           TCase{"named.wmf", "Enhanced Windows Metafile (*.emf)", "named.wmf"}}) {
+        SCOPED_TRACE(C.Name);
+        NextFile = QString::fromStdString((Dir / C.Name).string());
+        NextFilter = C.Filter;
+        F.Action("SaveGraphMetafile")->trigger();
+        std::ifstream In(Dir / C.Written, std::ios::binary);
+        std::string Head(44, '\0');
+        ASSERT_TRUE(In.read(Head.data(), 44));
+        if (std::string(C.Written).ends_with(".emf"))
+            EXPECT_EQ(Head.substr(40, 4), " EMF");
+        else // a placeable metafile begins with its key
+            EXPECT_EQ(Head.substr(0, 4), std::string("\xD7\xCD\xC6\x9A"));
+    }
+    EXPECT_EQ(std::filesystem::path(Table->Settings().LastEMFLoaded), Dir / "");
+    // A folder that cannot be written reaches the user as an error.
+    NextFile = QString::fromStdString((Dir / "no" / "such" / "x.emf").string());
+    F.Action("SaveGraphMetafile")->trigger();
     EXPECT_EQ(Errors.size(), 1u);
 }
 
@@ -296,6 +328,84 @@ TEST_F(GraphWindow, TypingIntoTheTableReachesTheAxesAndThePictureAlone)
     const QImage After = View().grab().toImage();
     EXPECT_NE(Before, After);
     EXPECT_GE(F.Model().LeftAxis.Stop(), 9000);
+}
+
+} // namespace
+
+namespace {
+
+// The bundled example with a second graph on a logarithmic axis with error
+// bars, zoomed, read out and with its legend moved; pictures of each step
+// are saved when KURVEX_SHOTS names a folder.
+TEST_F(GraphWindow, BundledExampleWithASecondLogarithmicGraph)
+{
+    Open();
+    ASSERT_TRUE(Table->LoadFromFile(KURVEX_TEST_DATA "/../../examples/Damped-oscillation.plt"));
+    ASSERT_EQ(Assign->GraphFormCount(), 1);
+    Shot(*Table, "look-1-table");
+
+    Assign->Prepare();
+    Assign->AddNewGraph();
+    Assign->GraphTabs()->setCurrentIndex(1);
+    QTest::keyClicks(Assign->TitleEdit(), " envelope");
+    Assign->SlotCombo(0, TGraphAssignForm::SkX)->setCurrentIndex(1);
+    Assign->SlotCombo(0, TGraphAssignForm::SkY)->setCurrentIndex(4);
+    Assign->SlotCombo(0, TGraphAssignForm::SkdYPlus)->setCurrentIndex(3);
+    Assign->SlotCombo(0, TGraphAssignForm::SkdYMinus)->setCurrentIndex(3);
+    Assign->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Assign.get()));
+    Shot(*Assign, "look-2-assignment");
+    EXPECT_TRUE(Assign->GraphTabs()->isVisible());
+    EXPECT_GT(Assign->GraphTabs()->height(), 10) << Assign->GraphTabs()->count();
+    Assign->accept();
+    ASSERT_EQ(Assign->GraphFormCount(), 2);
+    TGraphForm& G1 = Form(1);
+    TGraphForm& G2 = Form(2);
+    EXPECT_EQ(G2.windowTitle(), "Plot / Graph(2) envelope");
+    EXPECT_NE(G2.DataSeries()[0]->dYPlus(), nullptr);
+
+    G2.Model().LeftAxis.SetScaling(TKvAxScaling::AxLog);
+    TKvLegend& L = G2.Model().Legend;
+    L.Visible = true;
+    for (TGraphForm* F : {&G1, &G2}) {
+        F->resize(900, 600);
+        F->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(F));
+        F->GraphView()->repaint();
+    }
+    EXPECT_GT(G2.Model().LeftAxis.Start(), 0);
+
+    // Zoom graph 1 to the first third of its plot.
+    const auto X0 = G1.Model().BottomAxis.Stop();
+    G1.Action("ZoomIn")->trigger();
+    const TKvRect& P = G1.Graph().World().PlotRect;
+    G1.ZoomStretchHandle()->setGeometry(P.Left, P.Top, P.Width() / 3, P.Height());
+    Shot(G1, "look-3-zoom-frame");
+    QTest::keyClick(G1.SeriesTab(), Qt::Key_Return);
+    G1.GraphView()->repaint();
+    EXPECT_LT(G1.Model().BottomAxis.Stop(), X0);
+    Shot(G1, "look-4-zoomed");
+
+    // Read the last point of graph 2 (the windows overlap: the move goes
+    // to graph 2's view itself).
+    TKvSeries& S = *G2.DataSeries()[0];
+    const int Last = S.PointCount() - 1;
+    const QPoint At(S.XToPixel((*S.XData())[Last]),
+                    S.YAxis()->RealToIntPosition((*S.YData())[Last]) + G2.Graph().World().PlotRect.Top);
+    QMouseEvent Move(QEvent::MouseMove, At, G2.GraphView()->mapToGlobal(At), Qt::NoButton, Qt::NoButton, {});
+    QApplication::sendEvent(G2.GraphView(), &Move);
+    EXPECT_EQ(Panel(G2, 0), "#:" + QString::number(Last + 1));
+    Shot(G2, "look-5-log-readout");
+
+    // Drag the legend down and left.
+    const QPoint Grab(L.Left + 4, L.Top + 4), To(420, 300);
+    QTest::mousePress(G2.GraphView(), Qt::LeftButton, {}, Grab);
+    QMouseEvent Drag(QEvent::MouseMove, To, G2.GraphView()->mapToGlobal(To), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(G2.GraphView(), &Drag);
+    QTest::mouseRelease(G2.GraphView(), Qt::LeftButton, {}, To);
+    EXPECT_EQ(QPoint(L.Left + 4, L.Top + 4), To);
+    G2.GraphView()->repaint();
+    Shot(G2, "look-6-legend-moved");
 }
 
 } // namespace

@@ -8,11 +8,10 @@
 #include "foundation/KvErrors.h"
 #include "foundation/KvLargeIniFile.h"
 #include "foundation/KvStrings.h"
-#include "graph/KvGraphExport.h"
+#include "graph/KvGraphPicture.h"
 
 #include <QActionGroup>
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -23,9 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QStatusBar>
-#include <QSvgGenerator>
 #include <QTimer>
 #include <QToolBar>
 
@@ -375,7 +372,6 @@ void TGraphForm::UpdateActions()
     Action("EditCut")->setEnabled(InWindow && Edit->hasSelectedText() && !Edit->isReadOnly());
     Action("EditPaste")->setEnabled(InWindow && !QApplication::clipboard()->text().isEmpty());
     Action("ZoomBack")->setEnabled(FModel->BottomAxis.HasZoomHistory());
-    Action("SaveGraphMetafile")->setEnabled(static_cast<bool>(SaveMetafile));
     const TKvLegend& L = FModel->Legend;
     for (QAction* A : FLegendPositions->actions())
         if (A->data().toInt() == static_cast<int>(L.InGraphPosition()))
@@ -471,23 +467,7 @@ void TGraphForm::EditCopy()
 
 void TGraphForm::CopyGraphToClipboard()
 {
-    // The picture as PNG and as SVG: programs take the richer one.
-    const int W = Graph().Width(), H = Graph().Height();
-    auto* Data = new QMimeData;
-    Data->setImageData(RenderGraphImage(Graph(), W, H));
-    QBuffer Svg;
-    Svg.open(QIODevice::WriteOnly);
-    {
-        TKvVectorPainting Vector;
-        QSvgGenerator Generator;
-        Generator.setOutputDevice(&Svg);
-        Generator.setSize(QSize(W, H));
-        Generator.setViewBox(QRect(0, 0, W, H));
-        QPainter P(&Generator);
-        Graph().Paint(P);
-    }
-    Data->setData("image/svg+xml", Svg.data());
-    QApplication::clipboard()->setMimeData(Data);
+    kv::CopyToClipboard(Graph());
     FView->update();
 }
 
@@ -541,19 +521,19 @@ void TGraphForm::LoadGraphOutfit()
 void TGraphForm::SaveGraphMetafile()
 {
     CheckSizersOn();
-    if (!SaveMetafile)
-        return;
     TKvTableSettings& Settings = FTable.MutableSettings();
     QString Filter = "Enhanced Windows Metafile (*.emf)";
     const QString Chosen = FTable.Services.SaveFileName("Save Graph", Q(Settings.LastEMFLoaded), MetafileFilter, Filter);
     if (Chosen.isEmpty())
         return;
+    // The chosen filter decides the format unless the name says it.
     const bool Enhanced = Filter.startsWith("Enhanced");
     QString Path = Chosen;
-    if (QFileInfo(Path).suffix().isEmpty())
+    const QString Suffix = QFileInfo(Path).suffix().toLower();
+    if (Suffix != "emf" && Suffix != "wmf")
         Path += Enhanced ? ".emf" : ".wmf";
     try {
-        SaveMetafile(Graph(), Path, Enhanced);
+        kv::SaveGraphMetafile(Graph(), Path);
         Settings.LastEMFLoaded = S(QFileInfo(Path).absolutePath() + "/");
     } catch (const EKvError& E) {
         FTable.Services.ShowError(Q(E.what()));

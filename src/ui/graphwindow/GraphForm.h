@@ -115,8 +115,6 @@ public:
 
     // Filled by the owner of all windows each time the Window menu opens.
     std::function<void(QMenu&)> FillWindowMenu;
-    // Set by the metafile layer's user: saves the graph as EMF (true) or WMF.
-    std::function<void(TKv2DGraph&, const QString& FileName, bool Enhanced)> SaveMetafile;
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;

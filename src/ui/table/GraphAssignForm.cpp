@@ -203,7 +203,7 @@ void TGraphAssignForm::BuildDialog()
         FEditGraphs[static_cast<size_t>(FShown)].Title = Text.toStdString();
         FTabs->setTabText(FShown, PlainCaption(Text));
     });
-    resize(760, 420);
+    resize(1100, 440);
 }
 
 void TGraphAssignForm::Prepare()
