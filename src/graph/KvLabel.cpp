@@ -1,5 +1,6 @@
 #include "KvLabel.h"
 
+#include "KvPixel.h"
 #include "KvSymbolFont.h"
 
 #include "document/KvPlainCaption.h"
@@ -15,7 +16,8 @@ namespace kv {
 
 namespace {
 
-int32_t RoundEven(double V) { return static_cast<int32_t>(std::nearbyint(V)); }
+// Text extents of absurd fonts saturate rather than overflow.
+int32_t RoundEven(double V) { return ToPixel(V); }
 
 // The pen of one caption run: position, direction and working font.
 class TCaptionPen {
