@@ -212,3 +212,27 @@ TEST_F(Assignment, WindowsComeBackAtStartWithTheirPlacementAndStyles)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GraphWindows, ClearAllKeepsOnlyAnEmptyFirstWindow)
+{
+    Open();
+    Fill(1, {1, 2});
+    Plot(1, 1, 1, 1);
+    Plot(2, 1, 1, 1);
+    Plot(3, 2, 1, 1);
+    Assign->RebuildGraphWindows();
+    ASSERT_EQ(Assign->GraphFormCount(), 3);
+    TGraphForm* First = &Form(1);
+    ASSERT_TRUE(Table->ClearAll());
+    ASSERT_EQ(Assign->GraphFormCount(), 1);
+    EXPECT_EQ(&Form(1), First);
+    EXPECT_TRUE(Form(1).DataSeries().empty());
+    EXPECT_EQ(Form(1).SeriesTab()->count(), 0);
+    EXPECT_EQ(Form(1).ActiveSeries(), nullptr);
+    Form(1).GraphMouseMove(QPoint(50, 50)); // no series left to read
+    EXPECT_TRUE(Panel(Form(1), 1).isEmpty());
+}
+
+} // namespace
