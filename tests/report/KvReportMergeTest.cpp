@@ -124,11 +124,15 @@ TEST(KvReportMerge, CalculationAndCoefficientBlocksRepeatPerInstanceAndMember)
     R.WriteString("PolynomialRegression(2)", "CoeffName(2)", "b");
     R.WriteString("PolynomialRegression(2)", "Coeff(2)", "6");
     R.WriteString("PolynomialRegression(2)", "r2", "0.5");
-    const TKvRtfDocument Merged = TKvReportMerge(S).Merge(ReadRtfFile(Fixture("merge-blocks.rtf")));
-    EXPECT_EQ(BodyText(Merged), "Series S1\n"
-                                "Fit quadratic\n1: a = 1.23\n2: b = 2\n3: c = 3\n4: d = 4\nr2 0.999\n"
-                                "Fit line\n1: a = 5\n2: b = 6\nr2 0.5");
-    EXPECT_TRUE(FindFields(*Merged.Body).empty());
+    // our template, and the same template saved by a word processor
+    for (const char* Name : {"merge-blocks.rtf", "merge-blocks-saved-by-libreoffice.rtf"}) {
+        const TKvRtfDocument Merged = TKvReportMerge(S).Merge(ReadRtfFile(Fixture(Name)));
+        EXPECT_EQ(BodyText(Merged), "Series S1\n"
+                                    "Fit quadratic\n1: a = 1.23\n2: b = 2\n3: c = 3\n4: d = 4\nr2 0.999\n"
+                                    "Fit line\n1: a = 5\n2: b = 6\nr2 0.5")
+            << Name;
+        EXPECT_TRUE(FindFields(*Merged.Body).empty()) << Name;
+    }
 }
 
 TEST(KvReportMerge, CaptionsFormattedAndMissingValuesRemoved)

@@ -163,7 +163,7 @@ TEST(KvRtfReader, MalformedFilesAreClearErrors)
 TEST(KvRtfReader, WrittenReadAndWrittenAgainIsTheSame)
 {
     for (const char* Name : {"reader-features.rtf", "wordprocessor-fields.rtf", "merge-blocks.rtf",
-                             "merge-captions.rtf"}) {
+                             "merge-captions.rtf", "merge-blocks-saved-by-libreoffice.rtf"}) {
         const std::string First = WriteRtf(ReadRtfFile(Fixture(Name)));
         const TKvRtfDocument Again = ReadRtf(First);
         EXPECT_EQ(WriteRtf(Again), First) << Name;
