@@ -1,0 +1,69 @@
+#include "ExpressionVectorMath.h"
+
+#include "ExpressionVectorMathKernels.h"
+
+#include <emmintrin.h>
+#include <sleef.h>
+
+namespace kv::vecmath {
+
+namespace {
+
+__m128d Load(const double* P) { return _mm_loadu_pd(P); }
+void Store(double* P, __m128d V) { _mm_storeu_pd(P, V); }
+
+__m128d ZeroBeyond263(__m128d X, __m128d R)
+{
+    const __m128d Abs = _mm_andnot_pd(_mm_set1_pd(-0.0), X);
+    return _mm_andnot_pd(_mm_cmpge_pd(Abs, _mm_set1_pd(9223372036854775808.0)), R);
+}
+
+// The SSE2 kernels (2 lanes): every x86-64 processor has them.
+void ExpKernel(const double* In, double* Out, size_t Count)
+{
+    MapLanes<2>(In, Out, Count, Load, Store, [](__m128d X) { return Sleef_expd2_u10sse2(X); });
+}
+void LnKernel(const double* In, double* Out, size_t Count)
+{
+    MapLanes<2>(In, Out, Count, Load, Store, [](__m128d X) { return Sleef_logd2_u10sse2(X); });
+}
+void SinKernel(const double* In, double* Out, size_t Count)
+{
+    MapLanes<2>(In, Out, Count, Load, Store, [](__m128d X) { return ZeroBeyond263(X, Sleef_sind2_u10sse2(X)); });
+}
+void CosKernel(const double* In, double* Out, size_t Count)
+{
+    MapLanes<2>(In, Out, Count, Load, Store, [](__m128d X) { return ZeroBeyond263(X, Sleef_cosd2_u10sse2(X)); });
+}
+
+bool HasAvx2() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"); }
+
+// Chosen once, so every value of a run comes from the same routine.
+const TKernels& Kernels()
+{
+    static const TKernels K = HasAvx2() ? Avx2Kernels() : TKernels{ExpKernel, LnKernel, SinKernel, CosKernel};
+    return K;
+}
+
+double One(TKernel Kernel, double X)
+{
+    double R;
+    Kernel(&X, &R, 1);
+    return R;
+}
+
+} // namespace
+
+void Exp(const double* In, double* Out, size_t Count) { Kernels().Exp(In, Out, Count); }
+void Ln(const double* In, double* Out, size_t Count) { Kernels().Ln(In, Out, Count); }
+void Sin(const double* In, double* Out, size_t Count) { Kernels().Sin(In, Out, Count); }
+void Cos(const double* In, double* Out, size_t Count) { Kernels().Cos(In, Out, Count); }
+
+double Exp(double X) { return One(Kernels().Exp, X); }
+double Ln(double X) { return One(Kernels().Ln, X); }
+double Sin(double X) { return One(Kernels().Sin, X); }
+double Cos(double X) { return One(Kernels().Cos, X); }
+
+const char* InstructionSet() { return HasAvx2() ? "avx2" : "sse2"; }
+
+} // namespace kv::vecmath
