@@ -13,9 +13,10 @@ namespace kv {
 
 namespace {
 
-// How far beyond the picture shapes are kept: enough for every visible
-// pen and symbol, small enough that picture coordinates never wrap.
-constexpr double GuardMargin = 256;
+// Lines and shapes are cut at the picture's edge: nothing beyond it is
+// visible, and some readers size the picture by what it draws. Text keeps
+// a margin, since a label starting just outside still shows its end.
+constexpr double TextMargin = 256;
 
 QPoint Round(const QPointF& P) { return {static_cast<int>(std::lround(P.x())), static_cast<int>(std::lround(P.y()))}; }
 
@@ -32,7 +33,7 @@ bool Closed(const TKvMfPolyline& L) { return L.size() > 2 && L.front() == L.back
 
 TKvMetafileEngine::TKvMetafileEngine(std::vector<TKvMfItem>& Items, QRect Picture, bool NativeDashes)
     : QPaintEngine(QPaintEngine::AllFeatures), FItems(Items), FPicture(Picture),
-      FGuard(QRectF(Picture).adjusted(-GuardMargin, -GuardMargin, GuardMargin, GuardMargin)),
+      FGuard(QRectF(Picture)), FTextGuard(QRectF(Picture).adjusted(-TextMargin, -TextMargin, TextMargin, TextMargin)),
       FNativeDashes(NativeDashes)
 {
 }
@@ -197,7 +198,8 @@ void TKvMetafileEngine::StrokeLines(const std::vector<TKvMfPolyline>& Lines, con
     Item.Pen = {};
     Item.Brush = {false, Color};
     Item.Winding = true;
-    for (const auto& Outline : StrokeOutline(Pieces, PieceClosed, Width, FPen.capStyle(), FPen.joinStyle())) {
+    for (const auto& Whole : StrokeOutline(Pieces, PieceClosed, Width, FPen.capStyle(), FPen.joinStyle())) {
+        const TKvMfPolyline Outline = ClipPolygon(Whole, FGuard);
         if (Outline.size() < 3)
             continue;
         for (const QPointF& P : Outline)
@@ -211,15 +213,22 @@ void TKvMetafileEngine::StrokeLines(const std::vector<TKvMfPolyline>& Lines, con
 void TKvMetafileEngine::FillPolygons(const std::vector<TKvMfPolyline>& Polygons, bool Winding, bool WithPen)
 {
     const bool Fill = FBrush.style() != Qt::NoBrush && qAlpha(BrushColor(FBrush)) != 0;
+    // A polygon cut at the picture's edge would get an outline along the
+    // cut: its outline is drawn apart then.
+    std::vector<TKvMfPolyline> Cuts;
+    bool Inside = true;
+    for (const auto& P : Polygons) {
+        Cuts.push_back(ClipPolygon(P, FGuard));
+        Inside = Inside && Cuts.back().size() == P.size();
+    }
     TKvMfPenStyle Native;
-    const bool PenInRecord = WithPen && Fill && FPen.style() != Qt::NoPen && NativePenStyle(Native);
+    const bool PenInRecord = WithPen && Fill && Inside && FPen.style() != Qt::NoPen && NativePenStyle(Native);
     if (Fill) {
         TKvMfItem Item = NewItem(TKvMfShape::Polygon);
         Item.Brush = {false, BrushColor(FBrush)};
         Item.Pen = PenInRecord ? TKvMfPen{Native, 1, FPen.color().rgba()} : TKvMfPen{};
         Item.Winding = Winding;
-        for (const auto& P : Polygons) {
-            const TKvMfPolyline Cut = ClipPolygon(P, FGuard);
+        for (const auto& Cut : Cuts) {
             if (Cut.size() < 3)
                 continue;
             for (const QPointF& Q : Cut)
@@ -365,7 +374,7 @@ void TKvMetafileEngine::AddTextRun(const QPointF& Point, const QString& Text, co
     if (Text.isEmpty())
         return;
     const QPointF Origin = FTransform.map(Point);
-    if (!FGuard.contains(Origin))
+    if (!FTextGuard.contains(Origin))
         return;
     const double Scale = std::hypot(FTransform.m11(), FTransform.m12());
     const double Degrees = std::atan2(-FTransform.m12(), FTransform.m11()) * 180 / std::numbers::pi;

@@ -2,8 +2,8 @@
 // The paint engine behind TKvMetafile: it records what a QPainter draws as
 // shapes in picture pixels (TKvMfItem). Transforms are applied here; dashed
 // and wide lines become their visible dashes and outlines unless native
-// dashed pens are asked for; coordinates far outside the picture are cut at
-// a guard rectangle so no record can wrap.
+// dashed pens are asked for; lines and shapes are cut at the picture's edge,
+// so far coordinates can never wrap.
 
 #include "KvMetafileItems.h"
 #include "KvMfGeometry.h"
@@ -62,7 +62,8 @@ private:
 
     std::vector<TKvMfItem>& FItems;
     QRect FPicture;
-    QRectF FGuard;
+    QRectF FGuard;     // shapes are cut here
+    QRectF FTextGuard; // text starting beyond is left out
     bool FNativeDashes;
     QPen FPen;
     QBrush FBrush;

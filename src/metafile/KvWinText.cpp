@@ -36,6 +36,11 @@ constexpr std::pair<char16_t, uint8_t> SymbolCodes[] = {
     {0x21D2, 0xDE}, {0x21D3, 0xDF}, {0x25CA, 0xE0}, {0x2329, 0xE1}, {0x2211, 0xE5}, {0x232A, 0xF1},
     {0x222B, 0xF2}};
 
+// Letters and spaces without a decomposition, with their sound substitute.
+constexpr std::pair<char16_t, char> Substitutes[] = {
+    {0x0110, 'D'}, {0x0111, 'd'}, {0x0126, 'H'}, {0x0127, 'h'}, {0x0131, 'i'}, {0x0141, 'L'}, {0x0142, 'l'},
+    {0x2002, ' '}, {0x2003, ' '}, {0x2009, ' '}, {0x202F, ' '}, {0x2010, '-'}, {0x2011, '-'}};
+
 } // namespace
 
 std::optional<uint8_t> ToWindows1252(char32_t C)
@@ -67,6 +72,9 @@ std::vector<TKvAnsiRun> SplitAnsiRuns(const QString& Text)
         std::optional<uint8_t> Byte = ToWindows1252(C);
         if (!Byte && (Byte = ToSymbolCode(C)))
             Symbol = true;
+        for (const auto& [Unicode, Ascii] : Substitutes)
+            if (!Byte && Unicode == C)
+                Byte = static_cast<uint8_t>(Ascii);
         if (!Byte) {
             // An accented letter falls back to its base letter.
             const QString Decomposed = QChar::decomposition(C);

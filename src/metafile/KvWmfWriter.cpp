@@ -121,7 +121,11 @@ void TKvWmfWriter::Setup()
     TwoWords(meta::SetWindowOrg, 0, 0);
     TwoWords(meta::SetWindowExt, FPicture.height(), FPicture.width());
     OneWord(meta::SetBkMode, 1);       // transparent
-    OneWord(meta::SetTextAlign, 24);   // left, on the baseline
+    // Left, on the baseline; written as a 32-bit value with its reserved
+    // high word, as readers that ignore a 16-bit one expect.
+    const size_t Align = Begin(meta::SetTextAlign);
+    S.U32(24);
+    End(Align);
     OneWord(meta::SetPolyFillMode, 1); // alternate
 }
 

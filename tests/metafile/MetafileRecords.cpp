@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -28,7 +29,7 @@ std::vector<TRecord> EmfRecords(const QByteArray& File)
     const auto Size = static_cast<size_t>(File.size());
     size_t At = 0;
     while (At + 8 <= Size) {
-        TRecord R{ReadU32(Bytes + At), At, ReadU32(Bytes + At + 4), Bytes + At};
+        TRecord R{ReadU32(Bytes + At), At, ReadU32(Bytes + At + 4), Bytes + At, File};
         if (R.Size < 8 || At + R.Size > Size) {
             ADD_FAILURE() << "record at " << At << " has size " << R.Size;
             break;
@@ -47,7 +48,7 @@ std::vector<TRecord> WmfRecords(const QByteArray& File)
     const auto Size = static_cast<size_t>(File.size());
     size_t At = 22 + 18;
     while (At + 6 <= Size) {
-        TRecord R{ReadU16(Bytes + At + 4), At, 2 * static_cast<size_t>(ReadU32(Bytes + At)), Bytes + At};
+        TRecord R{ReadU16(Bytes + At + 4), At, 2 * static_cast<size_t>(ReadU32(Bytes + At)), Bytes + At, File};
         if (R.Size < 6 || At + R.Size > Size) {
             ADD_FAILURE() << "record at " << At << " has size " << R.Size;
             break;
@@ -277,14 +278,49 @@ QImage RenderEmf(const QByteArray& Emf, int Width, int Height, const std::string
     return Load(Base + ".emf.png", Width, Height);
 }
 
+QByteArray AllowForWmf2Svg(QByteArray Svg)
+{
+    // Its polylines get the SVG default fill (black), though a polyline is
+    // never filled; its fills are half transparent whatever the brush.
+    Svg.replace("<polyline ", "<polyline fill=\"none\" ");
+    Svg.replace("fill-opacity:0.5", "fill-opacity:1.0");
+    // It ignores the text alignment and puts each text's top at the
+    // reference point (its SVG baseline one font size lower): move each
+    // text back by its font size, along the text's own vertical.
+    static const QRegularExpression Text(
+        QStringLiteral("font-size:([0-9.]+);([^>]*)transform=\"matrix\\(([-0-9.]+) ([-0-9.]+) ([-0-9.]+) ([-0-9.]+) "
+                       "([-0-9.]+) ([-0-9.]+)\\)\""));
+    QString Out = QString::fromUtf8(Svg);
+    QString Result;
+    qsizetype Last = 0;
+    for (auto It = Text.globalMatch(Out); It.hasNext();) {
+        const QRegularExpressionMatch M = It.next();
+        const double F = M.captured(1).toDouble(), C = M.captured(5).toDouble(), D = M.captured(6).toDouble();
+        const double E = M.captured(7).toDouble() - F * C, G = M.captured(8).toDouble() - F * D;
+        Result += Out.mid(Last, M.capturedStart() - Last);
+        Result += QStringLiteral("font-size:%1;%2transform=\"matrix(%3 %4 %5 %6 %7 %8)\"")
+                      .arg(M.captured(1), M.captured(2), M.captured(3), M.captured(4), M.captured(5), M.captured(6))
+                      .arg(E)
+                      .arg(G);
+        Last = M.capturedEnd();
+    }
+    Result += Out.mid(Last);
+    return Result.toUtf8();
+}
+
 QImage RenderWmf(const QByteArray& Wmf, int Width, int Height, const std::string& Stem)
 {
-    if (!HaveTool("wmf2gd"))
+    if (!HaveTool("wmf2svg") || !HaveTool("rsvg-convert"))
         return {};
     const std::string Base = ShotDir() + Stem;
     WriteFile(Base + ".wmf", Wmf);
-    Run("wmf2gd", {"-t", "png", "--maxwidth=" + QString::number(Width), "--maxheight=" + QString::number(Height),
-                   "--maxsize", "-o", QString::fromStdString(Base + ".wmf.png"), QString::fromStdString(Base + ".wmf")});
+    Run("wmf2svg", {"-o", QString::fromStdString(Base + ".wmf.svg"), QString::fromStdString(Base + ".wmf")});
+    QFile Svg(QString::fromStdString(Base + ".wmf.svg"));
+    if (!Svg.open(QIODevice::ReadOnly))
+        return {};
+    WriteFile(Base + ".wmf.fixed.svg", AllowForWmf2Svg(Svg.readAll()));
+    Run("rsvg-convert", {"-w", QString::number(Width), "-h", QString::number(Height), "-o",
+                         QString::fromStdString(Base + ".wmf.png"), QString::fromStdString(Base + ".wmf.fixed.svg")});
     return Load(Base + ".wmf.png", Width, Height);
 }
 
@@ -293,11 +329,13 @@ bool IsInk(QRgb C, TInk Ink)
     const int R = qRed(C), G = qGreen(C), B = qBlue(C);
     if (qAlpha(C) < 128)
         return false;
+    // Light enough to be an anti-aliased edge, saturated enough to name its colour.
+    const int Max = std::max({R, G, B}), Min = std::min({R, G, B});
     switch (Ink) {
-    case TInk::Dark: return std::max({R, G, B}) < 120 && std::max({R, G, B}) - std::min({R, G, B}) < 60;
-    case TInk::Red: return R > 150 && G < 120 && B < 120;
-    case TInk::Green: return G > 100 && R < 100 && B < 100;
-    case TInk::Blue: return B > 150 && R < 120 && G < 120;
+    case TInk::Dark: return Max < 200 && Max - Min < 60;
+    case TInk::Red: return R > 150 && R - std::max(G, B) > 60;
+    case TInk::Green: return G > 80 && G - std::max(R, B) > 40;
+    case TInk::Blue: return B > 150 && B - std::max(R, G) > 60;
     }
     return false;
 }

@@ -18,6 +18,7 @@ struct TRecord {
     size_t Offset = 0;      // from the start of the file
     size_t Size = 0;        // bytes
     const uint8_t* Data = nullptr;
+    QByteArray File;        // keeps Data alive (shared, not copied)
     uint32_t U32(size_t At) const;
     int32_t I32(size_t At) const;
     uint16_t U16(size_t At) const;
