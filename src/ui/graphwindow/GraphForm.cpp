@@ -1,8 +1,10 @@
 #include "GraphForm.h"
 
+#include "GraphCalculations.h"
 #include "KvGraphView.h"
 #include "KvZoomFrame.h"
 
+#include "ui/KvIcons.h"
 #include "ui/MainTableForm.h"
 
 #include "foundation/KvErrors.h"
@@ -21,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
@@ -39,6 +42,32 @@ constexpr const char* LaterActions[] = {"AddLinReg", "AddPolynomial", "AddNonlin
                                         "AddDifferential", "AddIntegral", "DeleteTab", "RangeMarkers",
                                         "DisplayRangeMarkers", "ReportClipBoard", "EditGraphPrintout", "PrintReport",
                                         "PrinterSetup", "PrintPreview", "SaveReport", "GraphAndAxisParameters"};
+
+// Small glyphs of the zoom commands: a magnifier with a plus, an arrow
+// back, and a frame with its corners pulled out.
+QIcon ZoomIcon(int Kind)
+{
+    QPixmap Pixmap(24, 24);
+    Pixmap.fill(Qt::transparent);
+    QPainter P(&Pixmap);
+    P.setRenderHint(QPainter::Antialiasing);
+    P.setPen(QPen(QColor(30, 60, 140), 2));
+    if (Kind == 0) {
+        P.drawEllipse(QRectF(3, 3, 13, 13));
+        P.drawLine(QPointF(14, 14), QPointF(21, 21));
+        P.drawLine(QPointF(6.5, 9.5), QPointF(12.5, 9.5));
+        P.drawLine(QPointF(9.5, 6.5), QPointF(9.5, 12.5));
+    } else if (Kind == 1) {
+        P.drawLine(QPointF(4, 12), QPointF(20, 12));
+        P.drawLine(QPointF(4, 12), QPointF(10, 6));
+        P.drawLine(QPointF(4, 12), QPointF(10, 18));
+    } else {
+        P.drawRect(QRectF(7, 7, 10, 10));
+        for (QPointF C : {QPointF(3, 3), QPointF(21, 3), QPointF(3, 21), QPointF(21, 21)})
+            P.drawLine(C, QPointF(12, 12) + (C - QPointF(12, 12)) * 0.45);
+    }
+    return QIcon(Pixmap);
+}
 
 } // namespace
 
@@ -61,6 +90,7 @@ TGraphForm::TGraphForm(TKvGraphWindowModel& Model, TMainTableForm& Table, QWidge
     CreateLegendMenu();
     CreateStatusBar();
     ConnectStyleControls();
+    FCalculations = std::make_unique<TGraphCalculations>(*this);
     UpdateCaption();
     ApplyPlacement();
     auto* Idle = new QTimer(this);
@@ -185,7 +215,17 @@ void TGraphForm::CreateMenus()
 
 void TGraphForm::CreateToolBar()
 {
-    FToolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // Commands with a glyph show it; the others show their caption.
+    FToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    Action("SaveGraphOutfit")->setIcon(CommandIcon("save"));
+    Action("LoadGraphOutfit")->setIcon(CommandIcon("open"));
+    for (int k = 0; k < 3; ++k)
+        Action(k == 0 ? "ZoomIn" : k == 1 ? "ZoomBack" : "ZoomAll")->setIcon(ZoomIcon(k));
+    for (const auto& [Name, Short] : {std::pair{"GraphAndAxisParameters", "Parameters"}, {"AddLinReg", "Lin. Reg."},
+                                      {"AddPolynomial", "Polynomial"}, {"AddNonlinearRegression", "Nonlin. Reg."},
+                                      {"AddInterpolation", "Interpolation"}, {"AddDifferential", "Differential"},
+                                      {"AddIntegral", "Integral"}})
+        Action(Name)->setIconText(Short);
     for (const char* Name : {"SaveGraphOutfit", "LoadGraphOutfit", "", "PrinterSetup", "PrintPreview", "PrintReport",
                              "", "*AssignGraphs", "GraphAndAxisParameters", "", "ZoomIn", "ZoomBack", "ZoomAll", "",
                              "AddLinReg", "AddPolynomial", "AddNonlinearRegression", "", "AddInterpolation",

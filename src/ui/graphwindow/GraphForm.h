@@ -13,6 +13,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 class QActionGroup;
@@ -27,6 +28,7 @@ class QWidget;
 
 namespace kv {
 
+class TGraphCalculations;
 class TKvColorPickCombo;
 class TKvGraphView;
 class TKvLineStylesCombo;
@@ -73,6 +75,13 @@ public:
     void AddItemPanel(QWidget* Panel, std::function<bool(TKvSeries*)> Fits);
     // The caption of the side-panel tab of a calculation.
     std::function<QString(TKvSeries&)> CalculationTabCaption;
+    // Told after the side panel has followed a newly selected item.
+    std::function<void()> OnItemChanged;
+    // Puts Item behind side-panel tab Tab (a calculation that was replaced).
+    void SetTabItem(int Tab, TKvSeries* Item);
+    TMainTableForm& Table() const { return FTable; }
+    // The calculations: add commands, their panels and the fit.
+    TGraphCalculations* Calculations() const { return FCalculations.get(); }
 
     // The style controls of the side panel.
     TKvLineStylesCombo* LineCombo() const { return FLineCombo; }
@@ -175,6 +184,8 @@ private:
     int FFoundColumn = -1;
     bool FShowingStyles = false;
     bool FKeysPreviewed = false;
+    // Last, so it goes first: it detaches itself from the curves.
+    std::unique_ptr<TGraphCalculations> FCalculations;
 };
 
 } // namespace kv

@@ -190,6 +190,17 @@ void TGraphForm::CalculationsTabChange()
         Panel->setVisible(Fits(FCurrentItem));
     FDeleteBar->setVisible(!FPointsPanel->isVisibleTo(FScrollBox->widget()));
     ShowItemStyles();
+    if (OnItemChanged)
+        OnItemChanged();
+}
+
+void TGraphForm::SetTabItem(int Tab, TKvSeries* Item)
+{
+    if (Tab < 0 || Tab >= static_cast<int>(FTabItems.size()))
+        return;
+    FTabItems[static_cast<size_t>(Tab)] = Item;
+    if (Tab == FCalculationsTab->currentIndex())
+        CalculationsTabChange();
 }
 
 void TGraphForm::ShowItemStyles()
