@@ -241,13 +241,13 @@ void TKvReportMerge::ExpandSeriesBlocks(QTextDocument& Body)
 
 // Instances of the calculation kinds named inside a block: 1 plus the
 // sections S(2), S(3), ... that follow one another in the series' results.
-int TKvReportMerge::Instances(const QTextDocument& Body, const TKvField& Open, const TKvField& Close)
+int TKvReportMerge::Instances(const std::vector<TKvField>& F, size_t Open, size_t Close)
 {
     int d = 1;
-    for (const TKvField& F : FindFields(Body)) {
-        if (F.Start < Open.End || F.End > Close.Start || !IsValueField(F))
+    for (size_t k = Open + 1; k < Close; ++k) {
+        if (!IsValueField(F[k]))
             continue;
-        const TKvFieldName N = SplitFieldName(F.Name.toStdString());
+        const TKvFieldName N = SplitFieldName(F[k].Name.toStdString());
         if (!HasInstances(N.Section))
             continue;
         int n = 2;
@@ -258,23 +258,45 @@ int TKvReportMerge::Instances(const QTextDocument& Body, const TKvField& Open, c
     return d;
 }
 
+namespace {
+
+// Repeats each block between an Open and the next Close field Count(...)
+// times; the fields are found again only after a block was copied.
+template <class TCount>
+void ExpandBlocks(QTextDocument& Body, const char* Open, const char* Close, TCount Count)
+{
+    std::vector<TKvField> F = FindFields(Body);
+    size_t i = 0;
+    for (;;) {
+        while (i < F.size() && !Is(F[i], Open))
+            ++i;
+        size_t j = i + 1;
+        while (j < F.size() && !Is(F[j], Close))
+            ++j;
+        if (j >= F.size())
+            return;
+        const int d = Count(F, i, j);
+        if (d <= 1) {
+            i = j + 1;
+            continue;
+        }
+        const int Next = F[j].End + InsertCopies(Body, F[i].End, F[j].End, F[j].End, d - 1);
+        F = FindFields(Body);
+        i = 0;
+        while (i < F.size() && F[i].Start < Next)
+            ++i;
+    }
+}
+
+} // namespace
+
 void TKvReportMerge::ExpandCalculationBlocks(QTextDocument& Body)
 {
-    int From = 0;
-    for (;;) {
-        const std::vector<TKvField> F = FindFields(Body);
-        auto Open = std::find_if(F.begin(), F.end(), [&](const TKvField& X) {
-            return Is(X, "StartCalculation") && X.Start >= From;
-        });
-        if (Open == F.end())
-            return;
-        auto Close = std::find_if(Open + 1, F.end(), [](const TKvField& X) { return Is(X, "NextCalculation"); });
-        if (Close == F.end())
-            return;
-        SeriesIndex = CountBefore(F, "NextSeries", Open->Start);
-        const int d = Instances(Body, *Open, *Close);
-        From = Close->End + InsertCopies(Body, Open->End, Close->End, Close->End, d - 1);
-    }
+    ExpandBlocks(Body, "StartCalculation", "NextCalculation",
+                 [this](const std::vector<TKvField>& F, size_t Open, size_t Close) {
+                     SeriesIndex = CountBefore(F, "NextSeries", F[Open].Start);
+                     return Instances(F, Open, Close);
+                 });
 }
 
 // Members of the key families named inside a coefficient block: n = 1, 2,
@@ -315,21 +337,10 @@ int TKvReportMerge::FamilyMembers(const std::vector<TKvField>& F, size_t Open, s
 
 void TKvReportMerge::ExpandCoefficientBlocks(QTextDocument& Body)
 {
-    int From = 0;
-    for (;;) {
-        const std::vector<TKvField> F = FindFields(Body);
-        size_t Open = 0;
-        while (Open < F.size() && !(Is(F[Open], "FirstCoeff") && F[Open].Start >= From))
-            ++Open;
-        size_t Close = Open + 1;
-        while (Close < F.size() && !Is(F[Close], "NextCoeff"))
-            ++Close;
-        if (Close >= F.size())
-            return;
+    ExpandBlocks(Body, "FirstCoeff", "NextCoeff", [this](const std::vector<TKvField>& F, size_t Open, size_t Close) {
         SeriesIndex = CountBefore(F, "NextSeries", F[Open].Start);
-        const int d = FamilyMembers(F, Open, Close);
-        From = F[Close].End + InsertCopies(Body, F[Open].End, F[Close].End, F[Close].End, d - 1);
-    }
+        return FamilyMembers(F, Open, Close);
+    });
 }
 
 void TKvReportMerge::ResolveFields(QTextDocument& Part, const TKvRtfDocument& Page)

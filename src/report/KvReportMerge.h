@@ -32,7 +32,7 @@ private:
     void ExpandSeriesBlocks(QTextDocument& Body);
     void ExpandCalculationBlocks(QTextDocument& Body);
     void ExpandCoefficientBlocks(QTextDocument& Body);
-    int Instances(const QTextDocument& Body, const TKvField& Open, const TKvField& Close);
+    int Instances(const std::vector<TKvField>& Fields, size_t Open, size_t Close);
     int FamilyMembers(const std::vector<TKvField>& Fields, size_t Open, size_t Close);
     void ResolveFields(QTextDocument& Part, const TKvRtfDocument& Page);
 
