@@ -91,6 +91,13 @@ TEST_F(Assignment, EmptiedGraphTwoOfThreeGoesAndGraphThreeMovesUp)
     // Every window offers the same list.
     Form(2).WindowMenu()->aboutToShow();
     EXPECT_EQ(MenuTexts(*Form(2).WindowMenu()), (QStringList{"Data Table", "First", "Third"}));
+    // Closing only hides; the menu entry brings the window back.
+    Form(2).close();
+    EXPECT_FALSE(Form(2).isVisible());
+    EXPECT_EQ(Assign->GraphFormCount(), 2);
+    Form(1).WindowMenu()->aboutToShow();
+    Form(1).WindowMenu()->actions().at(2)->trigger();
+    EXPECT_TRUE(Form(2).isVisible());
 }
 
 TEST_F(Assignment, CancelDropsNewGraphsButKeepsNewSlots)

@@ -78,6 +78,20 @@ TEST_F(ColorPicker, DropDownPressesTheButtonOfTheColour)
     EXPECT_EQ(Form->CustomColor(), Rgb(1, 2, 3));
 }
 
+TEST_F(ColorPicker, DropDownStaysOnTheScreen)
+{
+    const QRect Screen = Combo.screen()->availableGeometry();
+    Combo.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    Combo.setGeometry(Screen.right() - 60, Screen.bottom() - 30, 50, 22);
+    Combo.show();
+    Combo.showPopup();
+    const QRect Shown = Form->geometry();
+    EXPECT_EQ(Shown.right(), Screen.right());
+    EXPECT_EQ(Shown.bottom() + 1, Combo.mapToGlobal(QPoint(0, 0)).y());
+    Combo.hidePopup();
+    EXPECT_FALSE(Form->isVisible());
+}
+
 TEST_F(ColorPicker, ChoosingAColourReportsOnceAndClosesTheWindow)
 {
     Combo.SetActiveColor(clBlack);
