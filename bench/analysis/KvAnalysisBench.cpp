@@ -117,8 +117,10 @@ constexpr int SimplexPasses = 300;
 
 // Runs the baseline script for Case on the arrays written one after the
 // other; returns its time in seconds, or a negative value when Python with
-// SciPy is not available.
-double RunBaseline(const std::string& Case, const std::vector<const std::vector<double>*>& Arrays, int Runs = 3)
+// SciPy is not available. A second number the script prints (the model
+// evaluations of the simplex) goes to Extra.
+double RunBaseline(const std::string& Case, const std::vector<const std::vector<double>*>& Arrays, int Runs = 3,
+                   double* Extra = nullptr)
 {
     const std::filesystem::path File = std::filesystem::temp_directory_path() /
         ("kurvex-analysis-bench-" + std::to_string(::getpid()) + "-" + Case + ".bin");
@@ -131,8 +133,11 @@ double RunBaseline(const std::string& Case, const std::vector<const std::vector<
         " " + std::to_string(Runs) + " 2>/dev/null";
     double Seconds = -1;
     if (FILE* Pipe = ::popen(Command.c_str(), "r")) {
-        if (std::fscanf(Pipe, "%lf", &Seconds) != 1)
+        double Second = -1;
+        if (std::fscanf(Pipe, "%lf %lf", &Seconds, &Second) < 1)
             Seconds = -1;
+        if (Extra)
+            *Extra = Second;
         if (::pclose(Pipe) != 0)
             Seconds = -1;
     }
@@ -243,18 +248,27 @@ KvBenchRatio("BM_LinearRegression/10000000/iterations:2", "BM_NumPyPolyfit1/1000
 
 // --- 300 simplex passes of A*EXP(-B*X)+C on 10 000 points -----------------------
 
+// Each run reports the model evaluations over all points per fit.
 void RunSimplex(benchmark::State& State, const TKvFittingFkt& Model, const TKvFittingValues& Values = {})
 {
     const TData& D = SimplexData();
+    int64_t Evaluations = 0;
+    const TKvFittingValues Counted = [&](std::span<const double> p, std::span<const double> X, std::span<double> F) {
+        if (X.size() == D.X.size())
+            ++Evaluations;
+        Values(p, X, F);
+    };
     for (auto _ : State) {
         TKvSimplexFit Fit;
         Fit.FittingFunction = Model;
-        Fit.FittingValues = Values;
+        Fit.FittingValues = Values ? Counted : Values;
         Fit.SetVariables(std::vector<double>{1, 1, 1});
         Fit.Iterations = SimplexPasses - 1; // Iterations + 1 passes
         Fit.CalculateFit(D.X, D.Y, std::nullopt, Lo, Hi);
         benchmark::DoNotOptimize(Fit.ChiSquare);
     }
+    if (Values)
+        State.counters["evaluations"] = static_cast<double>(Evaluations) / static_cast<double>(State.iterations());
 }
 
 void BM_SimplexNative(benchmark::State& State)
@@ -291,7 +305,9 @@ void BM_SciPyNelderMead(benchmark::State& State)
 {
     const TData& D = SimplexData();
     const std::vector<double> Passes{static_cast<double>(SimplexPasses)}, Start{1, 1, 1};
-    ReportBaseline(State, RunBaseline("simplex", {&Passes, &D.X, &D.Y, &Start}));
+    double Evaluations = -1;
+    ReportBaseline(State, RunBaseline("simplex", {&Passes, &D.X, &D.Y, &Start}, 3, &Evaluations));
+    State.counters["evaluations"] = Evaluations;
 }
 BENCHMARK(BM_SciPyNelderMead)->Arg(10000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 KvBenchRatio("BM_SimplexNative/10000/iterations:3", "BM_SciPyNelderMead/10000/iterations:1/manual_time", 1.0);

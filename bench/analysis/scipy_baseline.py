@@ -11,6 +11,7 @@ loading of the data.
   poly5  FILE  x[n] y[n]                 numpy.polyfit(x, y, 5)
   line   FILE  x[n] y[n]                 numpy.polyfit(x, y, 1)
   simplex FILE passes x[n] y[n] a b c    Nelder-Mead on A*exp(-B*x)+C, at most `passes` iterations
+                                         (prints the time and the number of model evaluations)
 """
 import sys
 import time
@@ -60,8 +61,14 @@ def main():
         def chi(p):
             d = y - (p[0] * np.exp(-p[1] * x) + p[2])
             return np.dot(d, d)
-        print(median_of(runs, lambda: minimize(chi, start, method="Nelder-Mead",
-                                             options={"maxiter": passes, "xatol": 0.0, "fatol": 0.0})))
+        result = []
+
+        def run():
+            result[:] = [minimize(chi, start, method="Nelder-Mead",
+                                  options={"maxiter": passes, "xatol": 0.0, "fatol": 0.0})]
+        seconds = median_of(runs, run)
+        # The time, then the number of evaluations of the model.
+        print(seconds, result[0].nfev)
     else:
         raise SystemExit("unknown case " + case)
 

@@ -10,6 +10,14 @@ namespace kv {
 
 namespace {
 
+// The arithmetic of the blocks is compiled twice, for AVX2 and for any
+// x86-64 processor; the loader picks the one the processor runs.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define KV_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define KV_VECTOR_CLONES
+#endif
+
 template <class TFunction>
 bool Binary(const TBlockOperation& Op, int Count, TFunction F)
 {
@@ -39,35 +47,35 @@ bool Unary(const TBlockOperation& Op, int Count, TFunction F)
     return Bad == 0;
 }
 
-bool BlockNegate(const TBlockOperation& Op, int Count)
+KV_VECTOR_CLONES bool BlockNegate(const TBlockOperation& Op, int Count)
 {
     return Unary(Op, Count, [](double A) { return -A; });
 }
-bool BlockSum(const TBlockOperation& Op, int Count)
+KV_VECTOR_CLONES bool BlockSum(const TBlockOperation& Op, int Count)
 {
     return Binary(Op, Count, [](double A, double B) { return A + B; });
 }
-bool BlockDifference(const TBlockOperation& Op, int Count)
+KV_VECTOR_CLONES bool BlockDifference(const TBlockOperation& Op, int Count)
 {
     return Binary(Op, Count, [](double A, double B) { return A - B; });
 }
-bool BlockProduct(const TBlockOperation& Op, int Count)
+KV_VECTOR_CLONES bool BlockProduct(const TBlockOperation& Op, int Count)
 {
     return Binary(Op, Count, [](double A, double B) { return A * B; });
 }
-bool BlockQuotient(const TBlockOperation& Op, int Count)
+KV_VECTOR_CLONES bool BlockQuotient(const TBlockOperation& Op, int Count)
 {
     return Binary(Op, Count, [](double A, double B) { return A / B; });
 }
-bool BlockSquare(const TBlockOperation& Op, int Count)
+KV_VECTOR_CLONES bool BlockSquare(const TBlockOperation& Op, int Count)
 {
     return Unary(Op, Count, [](double A) { return A * A; });
 }
-bool BlockCube(const TBlockOperation& Op, int Count)
+KV_VECTOR_CLONES bool BlockCube(const TBlockOperation& Op, int Count)
 {
     return Unary(Op, Count, [](double A) { return A * (A * A); });
 }
-bool BlockFourthPower(const TBlockOperation& Op, int Count)
+KV_VECTOR_CLONES bool BlockFourthPower(const TBlockOperation& Op, int Count)
 {
     return Unary(Op, Count, [](double A) { return (A * A) * (A * A); });
 }
@@ -163,6 +171,8 @@ TBlockEvaluator::TBlockEvaluator(const TCompiledExpression& Expression, const do
         S.Op.Proc = Op.Proc;
         if (S.Op.Arg1 == FVaryingLanes)
             S.Op.Arg1Consecutive = &FConsecutive;
+        if (FVaryingLanes && (S.Op.Arg1 == FVaryingLanes || S.Op.Arg2 == FVaryingLanes))
+            FReadsVarying.push_back(FSteps.size());
         S.Proc = BlockProcOf(Op);
         FSteps.push_back(S);
     }
@@ -173,7 +183,17 @@ TBlockEvaluator::TBlockEvaluator(const TCompiledExpression& Expression, const do
 bool TBlockEvaluator::Run(const double* Inputs, int Count, double* Out, bool Consecutive)
 {
     FConsecutive = Consecutive;
-    if (FVaryingLanes)
+    // The operations read the varying values where they are; only a lone
+    // variable is copied to be the result.
+    for (const size_t i : FReadsVarying) {
+        TBlockOperation& Op = FSteps[i].Op;
+        if (Op.Arg1 == FVaryingLanes || Op.Arg1 == FLastInputs)
+            Op.Arg1 = Inputs;
+        if (Op.Arg2 && (Op.Arg2 == FVaryingLanes || Op.Arg2 == FLastInputs))
+            Op.Arg2 = Inputs;
+    }
+    FLastInputs = Inputs;
+    if (FVaryingLanes && FSteps.empty())
         std::copy(Inputs, Inputs + Count, FVaryingLanes);
     for (const TBroadcast& B : FBroadcasts)
         std::fill(B.Lanes, B.Lanes + Count, *B.Cell);

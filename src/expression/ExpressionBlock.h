@@ -48,6 +48,8 @@ private:
     std::vector<TStep> FSteps;
     std::vector<TBroadcast> FBroadcasts;
     double* FVaryingLanes = nullptr;
+    std::vector<size_t> FReadsVarying; // the steps with the varying cell as an argument
+    const double* FLastInputs = nullptr; // where those steps read it in the last run
     const double* FResultLanes = nullptr;
     bool FConsecutive = false;
     bool FCheckResult = false; // the last operation does not check its rows

@@ -139,15 +139,11 @@ bool Block2(const TBlockOperation& Op, int Count)
 }
 
 // A function with a vector routine of its own: the whole block in one call,
-// then the results checked as in Block1.
-template <void (*F)(const double*, double*, size_t)>
+// which also tells whether every result is finite.
+template <bool (*F)(const double*, double*, size_t)>
 bool BlockVector(const TBlockOperation& Op, int Count)
 {
-    F(Op.Arg1, Op.Dest, static_cast<size_t>(Count));
-    uint64_t Bad = 0;
-    for (int k = 0; k < Count; ++k)
-        Bad |= NonFinite(Op.Dest[k]);
-    return Bad == 0;
+    return F(Op.Arg1, Op.Dest, static_cast<size_t>(Count));
 }
 
 double Abs(double X) { return std::fabs(X); }

@@ -18,10 +18,11 @@
 namespace kv::vecmath {
 
 // Out[k] = f(In[k]) for k < Count; In and Out may be the same array.
-void Exp(const double* In, double* Out, size_t Count);
-void Ln(const double* In, double* Out, size_t Count);
-void Sin(const double* In, double* Out, size_t Count);
-void Cos(const double* In, double* Out, size_t Count);
+// Returns whether every result is finite.
+bool Exp(const double* In, double* Out, size_t Count);
+bool Ln(const double* In, double* Out, size_t Count);
+bool Sin(const double* In, double* Out, size_t Count);
+bool Cos(const double* In, double* Out, size_t Count);
 
 double Exp(double X);
 double Ln(double X);

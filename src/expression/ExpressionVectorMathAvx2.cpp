@@ -3,6 +3,7 @@
 
 #include "ExpressionVectorMathKernels.h"
 
+#include <cfloat>
 #include <immintrin.h>
 #include <sleef.h>
 
@@ -21,21 +22,35 @@ __m256d ZeroBeyond263(__m256d X, __m256d R)
     return _mm256_andnot_pd(Far, R);
 }
 
-void ExpKernel(const double* In, double* Out, size_t Count)
+__m256d Finite(__m256d R, __m256d Mask)
 {
-    MapLanes<4>(In, Out, Count, Load, Store, [](__m256d X) { return Sleef_expd4_u10avx2(X); });
+    const __m256d Abs = _mm256_andnot_pd(_mm256_set1_pd(-0.0), R);
+    return _mm256_and_pd(Mask, _mm256_cmp_pd(Abs, _mm256_set1_pd(DBL_MAX), _CMP_LE_OQ));
 }
-void LnKernel(const double* In, double* Out, size_t Count)
+bool AllSet(__m256d Mask) { return _mm256_movemask_pd(Mask) == 0xF; }
+
+template <class TFunction>
+bool Map(const double* In, double* Out, size_t Count, TFunction F)
 {
-    MapLanes<4>(In, Out, Count, Load, Store, [](__m256d X) { return Sleef_logd4_u10avx2(X); });
+    return MapLanes<4>(In, Out, Count, Load, Store, F, Finite, AllSet,
+                       _mm256_castsi256_pd(_mm256_set1_epi64x(-1)));
 }
-void SinKernel(const double* In, double* Out, size_t Count)
+
+bool ExpKernel(const double* In, double* Out, size_t Count)
 {
-    MapLanes<4>(In, Out, Count, Load, Store, [](__m256d X) { return ZeroBeyond263(X, Sleef_sind4_u10avx2(X)); });
+    return Map(In, Out, Count, [](__m256d X) { return Sleef_expd4_u10avx2(X); });
 }
-void CosKernel(const double* In, double* Out, size_t Count)
+bool LnKernel(const double* In, double* Out, size_t Count)
 {
-    MapLanes<4>(In, Out, Count, Load, Store, [](__m256d X) { return ZeroBeyond263(X, Sleef_cosd4_u10avx2(X)); });
+    return Map(In, Out, Count, [](__m256d X) { return Sleef_logd4_u10avx2(X); });
+}
+bool SinKernel(const double* In, double* Out, size_t Count)
+{
+    return Map(In, Out, Count, [](__m256d X) { return ZeroBeyond263(X, Sleef_sind4_u10avx2(X)); });
+}
+bool CosKernel(const double* In, double* Out, size_t Count)
+{
+    return Map(In, Out, Count, [](__m256d X) { return ZeroBeyond263(X, Sleef_cosd4_u10avx2(X)); });
 }
 
 } // namespace

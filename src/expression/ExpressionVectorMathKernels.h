@@ -7,7 +7,8 @@
 
 namespace kv::vecmath {
 
-using TKernel = void (*)(const double* In, double* Out, size_t Count);
+// Returns whether every result is finite.
+using TKernel = bool (*)(const double* In, double* Out, size_t Count);
 
 struct TKernels {
     TKernel Exp, Ln, Sin, Cos;
@@ -18,22 +19,31 @@ struct TKernels {
 TKernels Avx2Kernels();
 
 // Whole vectors of Width lanes through F, then the rest through a buffer
-// padded with zeros (whose lanes are dropped). Load, Store and F work on the
-// vector type of the instruction set.
-template <size_t Width, class TLoad, class TStore, class TFunction>
-void MapLanes(const double* In, double* Out, size_t Count, TLoad Load, TStore Store, TFunction F)
+// padded with ones (whose lanes are dropped). Load, Store and F work on the
+// vector type of the instruction set; Finite(V, Mask) folds into Mask
+// whether the lanes of V are finite, AllSet(Mask) tells whether all were.
+template <size_t Width, class TVector, class TLoad, class TStore, class TFunction, class TFinite, class TAllSet>
+bool MapLanes(const double* In, double* Out, size_t Count, TLoad Load, TStore Store, TFunction F, TFinite Finite,
+              TAllSet AllSet, TVector AllFinite)
 {
+    TVector Mask = AllFinite;
     size_t k = 0;
-    for (; k + Width <= Count; k += Width)
-        Store(Out + k, F(Load(In + k)));
+    for (; k + Width <= Count; k += Width) {
+        const TVector R = F(Load(In + k));
+        Mask = Finite(R, Mask);
+        Store(Out + k, R);
+    }
     if (k < Count) {
-        alignas(64) double Buffer[Width] = {};
-        for (size_t i = k; i < Count; ++i)
-            Buffer[i - k] = In[i];
-        Store(Buffer, F(Load(Buffer)));
+        alignas(64) double Buffer[Width];
+        for (size_t i = 0; i < Width; ++i)
+            Buffer[i] = k + i < Count ? In[k + i] : 1.0;
+        const TVector R = F(Load(Buffer));
+        Mask = Finite(R, Mask);
+        Store(Buffer, R);
         for (size_t i = k; i < Count; ++i)
             Out[i] = Buffer[i - k];
     }
+    return AllSet(Mask);
 }
 
 } // namespace kv::vecmath

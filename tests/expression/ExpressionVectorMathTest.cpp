@@ -32,7 +32,7 @@ int64_t UlpDistance(double A, double B)
 struct TFunction {
     const char* Name;
     double (*Single)(double);
-    void (*Array)(const double*, double*, size_t);
+    bool (*Array)(const double*, double*, size_t);
     double (*Reference)(double);
     double Low, High; // arguments drawn from here
 };
@@ -107,6 +107,27 @@ TEST(VectorMath, EdgeValues)
         EXPECT_EQ(vecmath::Cos(X), 0.0) << X;
     }
     EXPECT_NE(vecmath::Sin(9223372036854774784.0), 0.0); // the double below 2^63
+}
+
+// The array forms tell whether every result is finite, wherever the one
+// that is not stands (whole vectors and the padded rest alike).
+TEST(VectorMath, ArraysReportAResultThatIsNotFinite)
+{
+    for (size_t Count = 1; Count <= 9; ++Count) {
+        std::vector<double> X(Count, 0.5), Out(Count);
+        EXPECT_TRUE(vecmath::Exp(X.data(), Out.data(), Count));
+        EXPECT_TRUE(vecmath::Ln(X.data(), Out.data(), Count));
+        for (size_t Bad = 0; Bad < Count; ++Bad) {
+            std::vector<double> Y = X;
+            Y[Bad] = 710;
+            EXPECT_FALSE(vecmath::Exp(Y.data(), Out.data(), Count)) << Count << " " << Bad;
+            Y[Bad] = -1;
+            EXPECT_FALSE(vecmath::Ln(Y.data(), Out.data(), Count)) << Count << " " << Bad;
+            Y[Bad] = 0;
+            EXPECT_FALSE(vecmath::Ln(Y.data(), Out.data(), Count)) << Count << " " << Bad;
+            EXPECT_TRUE(vecmath::Sin(Y.data(), Out.data(), Count));
+        }
+    }
 }
 
 // Each X alone and a block of X give the same values and stop at the same
