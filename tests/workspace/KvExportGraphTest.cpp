@@ -3,6 +3,8 @@
 #include "foundation/KvErrors.h"
 
 #include <QDir>
+#include <QFile>
+#include <QtEndian>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -63,13 +65,30 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ExportGraph, WritesEachFormat)
 {
-    for (const char* Ext : {".png", ".svg", ".pdf"}) {
+    for (const char* Ext : {".png", ".svg", ".pdf", ".emf", ".wmf"}) {
         const std::string Path = Out(std::string("export-example") + Ext);
         const TKvExportResult R = RunExportGraph({"--export-graph", Path, "--size", "700x450", Example});
         EXPECT_EQ(R.Status, 0) << R.Message;
         EXPECT_TRUE(QFile::exists(QString::fromStdString(Path)));
     }
     EXPECT_EQ(QImage(QStringLiteral("/tmp/graph-shots/export-example.png")).size(), QSize(700, 450));
+    // The metafiles carry the size too: EMF bounds (inclusive) and the
+    // WMF's placeable bounding box.
+    QFile Emf(QStringLiteral("/tmp/graph-shots/export-example.emf"));
+    QFile Wmf(QStringLiteral("/tmp/graph-shots/export-example.wmf"));
+    ASSERT_TRUE(Emf.open(QIODevice::ReadOnly) && Wmf.open(QIODevice::ReadOnly));
+    const QByteArray E = Emf.readAll(), W = Wmf.readAll();
+    auto I32 = [](const QByteArray& B, int At) { return qFromLittleEndian<int32_t>(B.constData() + At); };
+    auto I16 = [](const QByteArray& B, int At) { return qFromLittleEndian<int16_t>(B.constData() + At); };
+    ASSERT_GE(E.size(), 108);
+    ASSERT_GE(W.size(), 40);
+    EXPECT_EQ(I32(E, 0), 1) << "EMF header record";
+    EXPECT_EQ(I32(E, 16), 699);
+    EXPECT_EQ(I32(E, 20), 449);
+    EXPECT_EQ(I32(E, 48), E.size());
+    EXPECT_EQ(static_cast<uint32_t>(I32(W, 0)), 0x9AC6CDD7u) << "placeable WMF";
+    EXPECT_EQ(I16(W, 10), 700);
+    EXPECT_EQ(I16(W, 12), 450);
 }
 
 TEST(ExportGraph, PictureShowsTheDocument)
