@@ -4,7 +4,10 @@
 #include "workspace/KvResultsCommand.h"
 #include "workspace/KvWorkspace.h"
 
+#include "graph/ExpressionFit.h"
 #include "graph/KvLinearRegressionLine.h"
+
+#include "document/KvUserSettings.h"
 
 #include "foundation/KvLargeIniFile.h"
 #include "foundation/KvTextFile.h"
@@ -125,6 +128,28 @@ TEST(CalculationsFile, AllNineKindsSurviveSaveAndLoad)
     EXPECT_EQ(At("Graph(1).Series(1).Child(1)"), At("Graph(1).Series(1)") + 1);
     EXPECT_EQ(At("Graph(1).Series(1).Child(2)"), At("Graph(1).Series(1)") + 2);
     EXPECT_EQ(ReadIni(File1).ReadString("Graph(4).Series(1).Child(1)", "Calculation", ""), "Nonlinear Regression");
+}
+
+TEST(CalculationsFile, TheSettingsFileCarriesTheCalculationsOfTheGraphs)
+{
+    TKvWorkspace First;
+    First.LoadFromFile(Example);
+    TKvIniList Store;
+    TKvTableSettings Settings;
+    SaveSettings(Store, First.Document, Settings);
+
+    TKvWorkspace Second;
+    LoadSettings(Store, TKvPaths{}, Second.Document, Settings);
+    ASSERT_EQ(Second.WindowCount(), 4);
+    for (int32_t g = 1; g <= 4; ++g) {
+        const auto A = First.Window(g).Calculations(), B = Second.Window(g).Calculations();
+        ASSERT_EQ(A.size(), B.size()) << g;
+        for (size_t k = 0; k < A.size(); ++k)
+            EXPECT_EQ(A[k]->ResultsSection(), B[k]->ResultsSection());
+    }
+    auto* Fit = dynamic_cast<TExpressionFit*>(Second.Window(4).Calculations().front());
+    ASSERT_NE(Fit, nullptr);
+    EXPECT_EQ(Fit->Expression(), "A*EXP(-B*X)*COS(C*X+D)");
 }
 
 TEST(CalculationsFile, UnknownKindsAndMissingSectionsCreateNothing)
