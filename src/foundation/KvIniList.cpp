@@ -72,17 +72,34 @@ std::string Key(std::string_view Prefix, std::string_view Suffix)
     return K;
 }
 
+// A hash that ignores the case of the letters a to z: every byte loses the
+// bit that tells the cases apart (other characters that differ only in
+// that bit collide, which costs a comparison, not a wrong answer). Eight
+// bytes a step.
+inline uint64_t FoldedHash(std::string_view Text)
+{
+    constexpr uint64_t CaseBits = 0xDFDFDFDFDFDFDFDFull, K = 0xFF51AFD7ED558CCDull;
+    uint64_t H = 0x9E3779B97F4A7C15ull ^ Text.size();
+    const char* P = Text.data();
+    size_t n = Text.size();
+    for (; n >= 8; P += 8, n -= 8) {
+        uint64_t W;
+        std::memcpy(&W, P, 8);
+        H = (H ^ (W & CaseBits)) * K;
+        H ^= H >> 29;
+    }
+    if (n > 0) {
+        uint64_t W = 0;
+        std::memcpy(&W, P, n);
+        H = (H ^ (W & CaseBits)) * K;
+        H ^= H >> 29;
+    }
+    return H ^ (H >> 32);
+}
+
 // The hash of a key as the small sections hold it: never 0, which marks a
 // line without "=".
-uint32_t KeyHash(std::string_view Key)
-{
-    uint32_t H = 2166136261u; // FNV-1a
-    for (char C : Key) {
-        H ^= Fold(C);
-        H *= 16777619u;
-    }
-    return H | 1u;
-}
+uint32_t KeyHash(std::string_view Key) { return static_cast<uint32_t>(FoldedHash(Key)) | 1u; }
 
 uint32_t LineKeyHash(const std::string& Line)
 {
@@ -171,12 +188,7 @@ void ForgetIndex(TKvIniSection& S)
 
 size_t TKvNoCaseHash::operator()(std::string_view Text) const noexcept
 {
-    uint64_t H = 14695981039346656037ull; // FNV-1a
-    for (char C : Text) {
-        H ^= Fold(C);
-        H *= 1099511628211ull;
-    }
-    return static_cast<size_t>(H);
+    return static_cast<size_t>(FoldedHash(Text));
 }
 
 bool TKvNoCaseEqual::operator()(std::string_view A, std::string_view B) const noexcept
