@@ -113,8 +113,9 @@ TKvExportResult RunResults(const std::vector<std::string>& Args, std::ostream& E
     try {
         TKvWorkspace Workspace;
         Workspace.LoadFromFile(Request.DataFile);
-        const TKvIniList Out = CollectResults(Workspace, Request, Errors);
-        WriteFileReplacing(Request.Output, Out.Text());
+        std::string Text = CollectResults(Workspace, Request, Errors).Text();
+        Text.erase(0, std::min(Text.size(), Text.find_first_not_of("\r\n"))); // the file starts with its first section
+        WriteFileReplacing(Request.Output, Text);
         return {0, "Results of " + Request.DataFile + " written to " + Request.Output};
     } catch (const EKvError& E) {
         return {1, E.what()};
