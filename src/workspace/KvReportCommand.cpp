@@ -69,17 +69,21 @@ TKvReportRequest ParseReportArguments(const std::vector<std::string>& Args)
     return R;
 }
 
-// The template given, else the window's own when it exists, else the
-// shipped default.
-TKvRtfDocument MergeGraphReport(TKvWorkspace& Workspace, int32_t Graph, const std::string& Template)
+TKvRtfDocument MergeWindowReport(TKvGraphWindowModel& Window, const std::string& Template,
+                                 const std::string& LastTemplate)
 {
-    TKvGraphWindowModel& Window = Workspace.Window(Graph);
     std::string File = Template;
-    if (File.empty() && !Window.TemplateFile.empty() && QFileInfo::exists(QString::fromStdString(Window.TemplateFile)))
-        File = Window.TemplateFile;
+    for (const std::string* Candidate : {static_cast<const std::string*>(&Window.TemplateFile), &LastTemplate})
+        if (File.empty() && !Candidate->empty() && QFileInfo::exists(QString::fromStdString(*Candidate)))
+            File = *Candidate;
     const TKvRtfDocument Loaded = File.empty() ? DefaultTemplate() : ReadRtfFile(QString::fromStdString(File));
     const TKvGraphReportSource Source(Window);
     return TKvReportMerge(Source).Merge(Loaded);
+}
+
+TKvRtfDocument MergeGraphReport(TKvWorkspace& Workspace, int32_t Graph, const std::string& Template)
+{
+    return MergeWindowReport(Workspace.Window(Graph), Template);
 }
 
 TKvExportResult WriteGraphReport(const TKvReportRequest& Request)

@@ -15,6 +15,7 @@
 namespace kv {
 
 class TKvWorkspace;
+class TKvGraphWindowModel;
 
 struct TKvReportRequest {
     std::string Output;
@@ -26,6 +27,12 @@ struct TKvReportRequest {
 bool IsReportCommand(const std::vector<std::string>& Args);
 // Raises EConvertError with a usage message.
 TKvReportRequest ParseReportArguments(const std::vector<std::string>& Args);
+// The merged report of a graph window from the template given, else the
+// window's own template file, else LastTemplate (the settings' last
+// template), else the shipped default; files that do not exist are passed
+// over, a file that does not read is an error.
+TKvRtfDocument MergeWindowReport(TKvGraphWindowModel& Window, const std::string& Template,
+                                 const std::string& LastTemplate = {});
 // The merged report of a graph of a loaded workspace.
 TKvRtfDocument MergeGraphReport(TKvWorkspace& Workspace, int32_t Graph, const std::string& Template);
 // Loads, merges and writes; needs a QGuiApplication.
