@@ -6,6 +6,7 @@
 
 #include "ui/KvIcons.h"
 #include "ui/MainTableForm.h"
+#include "ui/report/GraphReportCommands.h"
 
 #include "foundation/KvErrors.h"
 #include "foundation/KvLargeIniFile.h"
@@ -156,6 +157,7 @@ void TGraphForm::CreateActions()
     AddAction("SaveReport", "Save Repor&t", "Save the report as rich text document");
     for (const char* Name : LaterActions)
         Action(Name)->setEnabled(false);
+    AttachReportCommands(*this);
 
     connect(Action("ZoomIn"), &QAction::triggered, this, &TGraphForm::ZoomIn);
     connect(Action("ZoomBack"), &QAction::triggered, this, &TGraphForm::ZoomBack);
