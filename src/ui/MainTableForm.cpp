@@ -7,6 +7,7 @@
 #include "KvCaptionPainter.h"
 #include "KvCellGrid.h"
 #include "KvIcons.h"
+#include "graphwindow/GraphParametersForm.h"
 #include "table/CharTableForm.h"
 #include "widgets/KvCaptionEdit.h"
 
@@ -91,6 +92,14 @@ TMainTableForm::TMainTableForm(TKvDocument& Document, const TKvPaths& Paths, QWi
     FGoToCell = new TGoToCellForm(this);
     FHelp = new TKvHelpForm(this);
     FCharTable = new TCharTableForm(this);
+    FParameters = new TGraphParametersForm(FPaths.SettingsFile, this);
+    FParameters->OnHelp = [this](const QString& Topic) { ShowHelpTopic(Topic); };
+    QList<QAction*> Markup;
+    for (const char* Name :
+         {"Bold", "Italic", "Underline", "StrikeOut", "Subscript", "Superscript", "SymbolFont", "ShowCharTable"})
+        Markup.append(Action(Name));
+    FParameters->SetMarkupActions(Markup);
+    connect(FParameters, &TGraphParametersForm::CaptionCaretChanged, this, &TMainTableForm::CaptionCaretChanged);
     connect(FCharTable, &TCharTableForm::Hidden, this, [this] { Action("ShowCharTable")->setChecked(false); });
     connect(Action("ShowCharTable"), &QAction::toggled, this, [this](bool On) {
         if (!On)

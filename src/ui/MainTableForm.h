@@ -29,6 +29,7 @@ class TEditFormulaForm;
 class TGoToCellForm;
 class TKvHelpForm;
 class TCharTableForm;
+class TGraphParametersForm;
 
 class TMainTableForm : public QMainWindow {
     Q_OBJECT
@@ -71,6 +72,8 @@ public:
     TGoToCellForm* GoToCellDialog() const { return FGoToCell; }
     TKvHelpForm* Help() const { return FHelp; }
     TCharTableForm* CharTable() const { return FCharTable; }
+    // The one graph, axis and legend parameters dialog of the program.
+    TGraphParametersForm* ParametersDialog() const { return FParameters; }
     // Moves the active cell to data row Row (1-based) of Column, growing the grid.
     void GoToCell(int Column, int Row);
     TKvCaptionEdit* CaptionEditor() const { return FCaptionEditor; }
@@ -188,6 +191,7 @@ private:
     TGoToCellForm* FGoToCell = nullptr;
     TKvHelpForm* FHelp = nullptr;
     TCharTableForm* FCharTable = nullptr;
+    TGraphParametersForm* FParameters = nullptr;
     QStringList FCommandLine;
     bool FActivated = false;
     bool FSettingsSaved = false;

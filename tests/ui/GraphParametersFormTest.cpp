@@ -1,5 +1,10 @@
 #include "ui/graphwindow/GraphParametersForm.h"
 
+#include "document/KvUserSettings.h"
+#include "foundation/KvLargeIniFile.h"
+#include "ui/MainTableForm.h"
+#include "ui/graphwindow/GraphForm.h"
+
 #include "graph/KvDataSeries.h"
 #include "graph/KvLegend.h"
 #include "ui/KvFloatEdit.h"
@@ -16,6 +21,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -482,6 +488,49 @@ TEST_F(GraphParameters, DetachesFromAFreedWindowAndShowsEachPage)
     EXPECT_FALSE(Form->isVisible());
     Form->UpdateBtnClick(); // nothing to apply to
     Form->CancelBtnClick();
+}
+
+} // namespace
+
+namespace {
+
+// The dialog as the program uses it: one instance owned by the table
+// window, opened from a graph window and let go when that window is freed.
+TEST(GraphParametersInProgram, GraphWindowOpensItAndLetsGo)
+{
+    const std::filesystem::path Dir =
+        std::filesystem::temp_directory_path() / ("kurvex-parameters-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(Dir / "exe");
+    const TKvPaths Paths =
+        ComputePaths((Dir / "exe" / "kurvex").string(), (Dir / "appdata").string(), (Dir / "docs").string());
+    {
+        TKvWorkspace W;
+        TMainTableForm Table(W.Document, Paths);
+        TGraphParametersForm* Dialog = Table.ParametersDialog();
+        ASSERT_NE(Dialog, nullptr);
+        auto Graph = std::make_unique<TGraphForm>(W.Window(1), Table);
+        Graph->show();
+        Graph->Action("GraphAndAxisParameters")->trigger();
+        EXPECT_EQ(Dialog->GraphWindow(), &W.Window(1));
+        EXPECT_EQ(Dialog->windowTitle(), Graph->windowTitle() + " / Set Parameters");
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Dialog));
+        // The title edit drives the table window's format commands.
+        auto* Title = Dialog->findChild<TKvCaptionEdit*>("TitleEdit");
+        Title->setFocus();
+        Title->SetCaption("a\\bb");
+        Title->SetCaretIndex(2);
+        EXPECT_TRUE(Table.Action("Bold")->isChecked());
+        Table.UpdateActions();
+        EXPECT_TRUE(Table.Action("Italic")->isEnabled());
+        EXPECT_FALSE(Dialog->MarkupBar()->isHidden());
+        Graph.reset();
+        EXPECT_EQ(Dialog->GraphWindow(), nullptr);
+        EXPECT_FALSE(Dialog->isVisible());
+    }
+    // Its position is kept in the settings file.
+    TKvLargeIniFile Ini(Paths.SettingsFile);
+    EXPECT_TRUE(Ini.SectionExists("GraphParameters"));
+    std::filesystem::remove_all(Dir);
 }
 
 } // namespace

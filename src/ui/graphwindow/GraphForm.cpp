@@ -1,6 +1,7 @@
 #include "GraphForm.h"
 
 #include "GraphCalculations.h"
+#include "GraphParametersForm.h"
 #include "KvGraphView.h"
 #include "KvZoomFrame.h"
 
@@ -42,7 +43,7 @@ std::string S(const QString& Q) { return Q.toStdString(); }
 constexpr const char* LaterActions[] = {"AddLinReg", "AddPolynomial", "AddNonlinearRegression", "AddInterpolation",
                                         "AddDifferential", "AddIntegral", "DeleteTab", "RangeMarkers",
                                         "DisplayRangeMarkers", "ReportClipBoard", "EditGraphPrintout", "PrintReport",
-                                        "PrinterSetup", "PrintPreview", "SaveReport", "GraphAndAxisParameters"};
+                                        "PrinterSetup", "PrintPreview", "SaveReport"};
 
 // Small glyphs of the zoom commands: a magnifier with a plus, an arrow
 // back, and a frame with its corners pulled out.
@@ -92,6 +93,19 @@ TGraphForm::TGraphForm(TKvGraphWindowModel& Model, TMainTableForm& Table, QWidge
     CreateStatusBar();
     ConnectStyleControls();
     FCalculations = std::make_unique<TGraphCalculations>(*this);
+    FParameters = FTable.ParametersDialog();
+    connect(Action("GraphAndAxisParameters"), &QAction::triggered, this, [this] {
+        if (!FParameters)
+            return;
+        FParameters->AttachGraphWindow(FModel, windowTitle());
+        FParameters->OnApplied = [this] {
+            CalculationsTabChange();
+            FView->update();
+            FTable.RefreshGrid();
+        };
+        FParameters->show();
+        FParameters->raise();
+    });
     UpdateCaption();
     ApplyPlacement();
     auto* Idle = new QTimer(this);
@@ -102,6 +116,8 @@ TGraphForm::TGraphForm(TKvGraphWindowModel& Model, TMainTableForm& Table, QWidge
 
 TGraphForm::~TGraphForm()
 {
+    if (FParameters)
+        FParameters->DetachGraphWindow(FModel);
     if (FKeysPreviewed)
         qApp->removeEventFilter(this);
 }

@@ -9,6 +9,7 @@
 #include "workspace/KvGraphWindowModel.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
@@ -29,6 +30,7 @@ class QWidget;
 namespace kv {
 
 class TGraphCalculations;
+class TGraphParametersForm;
 class TKvColorPickCombo;
 class TKvGraphView;
 class TKvLineStylesCombo;
@@ -149,6 +151,8 @@ private:
 
     TKvGraphWindowModel* FModel;
     TMainTableForm& FTable;
+    // The shared parameters dialog while it exists; told when this window goes.
+    QPointer<TGraphParametersForm> FParameters;
     std::map<QString, QAction*> FActions;
     TKvGraphView* FView = nullptr;
     TKvZoomFrame* FZoomFrame = nullptr;

@@ -27,6 +27,7 @@ class QToolBar;
 namespace kv {
 
 class TKvCaptionEdit;
+struct TKvCaretFormat;
 class TKvColorBtn;
 class TKvFloatEdit;
 class TKvGraphWindowModel;
@@ -111,6 +112,11 @@ public:
     // The markup tool bar shown while a caption edit of the dialog has the focus.
     QToolBar* MarkupBar() const { return FMarkupBar; }
     void SetMarkupActions(const QList<QAction*>& Actions);
+
+signals:
+    // The format at the caret of the dialog's caption edits, for the check
+    // marks of the markup commands.
+    void CaptionCaretChanged(const kv::TKvCaretFormat& Format);
 
 protected:
     void showEvent(QShowEvent* Event) override;

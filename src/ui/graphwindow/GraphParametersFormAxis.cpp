@@ -214,6 +214,7 @@ void TGraphParametersForm::BuildAxisPage(QWidget* Page)
                          "Check to take caption automatically from table headers");
     auto* Caption = Named(new TKvCaptionEdit, "UserCaptionEdit", "Enter caption of axis");
     Caption->installEventFilter(this);
+    connect(Caption, &TKvCaptionEdit::CaretChanged, this, &TGraphParametersForm::CaptionCaretChanged);
     connect(DoAuto, &QCheckBox::toggled, this, [this, Caption](bool On) {
         if (FFilling)
             return;

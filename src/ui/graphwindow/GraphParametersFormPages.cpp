@@ -66,6 +66,7 @@ void TGraphParametersForm::BuildGraphPage(QWidget* Page)
     auto* Title = Named(new TKvCaptionEdit, "TitleEdit", "Enter title for graph display");
     Title->setMinimumWidth(260);
     Title->installEventFilter(this);
+    connect(Title, &TKvCaptionEdit::CaretChanged, this, &TGraphParametersForm::CaptionCaretChanged);
     connect(Title, &TKvCaptionEdit::Changed, this, [this, Title] {
         if (!FFilling)
             FWork.Title = Title->Caption();
@@ -438,6 +439,7 @@ void TGraphParametersForm::BuildLegendRows()
         Edit->setEnabled(FItems[i].DoUserCaption);
         Edit->setGeometry(154, Y, 300, 23);
         Edit->installEventFilter(this);
+        connect(Edit, &TKvCaptionEdit::CaretChanged, this, &TGraphParametersForm::CaptionCaretChanged);
         FItemEdits.push_back(Edit);
         connect(Visible, &QCheckBox::toggled, this, [this, i](bool On) { FItems[i].IncludeInLegend = On; });
         connect(Edit, &TKvCaptionEdit::Changed, this, [this, i, Edit] {
