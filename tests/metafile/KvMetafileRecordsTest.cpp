@@ -111,7 +111,15 @@ TEST(MetafileRecords, EveryRecordOfBothFormatsReadsBack)
     for (uint32_t Type : {9u, 11u, 17u})
         EXPECT_EQ(OfType(Er, Type).size(), 1u) << "map mode, window and viewport extents: record " << Type;
     EXPECT_EQ(OfType(Er, 11)[0]->I32(8), 200) << "viewport extent";
-    EXPECT_EQ(OfType(Er, 81).size(), 1u) << "the image";
+    const auto Images = OfType(Er, 81);
+    ASSERT_EQ(Images.size(), 1u) << "the image";
+    const TRecord& Img = *Images[0];
+    EXPECT_EQ(Img.I32(8 + 16), 150) << "destination x";
+    EXPECT_EQ(Img.I32(72), 8) << "destination width";
+    EXPECT_EQ(Img.I32(Img.U32(48) + 4), 4) << "bitmap width";
+    const size_t Bits = Img.U32(56);
+    EXPECT_EQ(Img.Data[Bits] + (Img.Data[Bits + 1] << 8) + (Img.Data[Bits + 2] << 16), 0xFF0000)
+        << "a red pixel stored blue, green, red";
     EXPECT_EQ(OfType(Er, 42).size(), 1u) << "the ellipse";
 
     const std::vector<TRecord> Wr = WmfRecords(W);
