@@ -32,6 +32,33 @@ std::string ChildSection(std::string_view Section, size_t n)
     return std::string(Section) + ".Child(" + std::to_string(n) + ")";
 }
 
+// The pixel positions of Count values along axis A, the same as
+// A.RealToIntPosition gives one by one, in a few tight loops over the
+// values; Work holds Count logarithms on a log axis.
+void AxisPixels(const TKvAxis& A, const double* V, int32_t Count, int32_t* Out, double* Work)
+{
+    const bool Log = A.Scaling() == TKvAxScaling::AxLog || A.Scaling() == TKvAxScaling::AxLogEE;
+    if (A.Scaling() == TKvAxScaling::AxNormal)
+        ToPixels(V, Count, A.Start(), A.Scale(), Out);
+    else if (Log) {
+        for (int32_t k = 0; k < Count; ++k)
+            Work[k] = V[k] > 0 ? std::log10(V[k]) : 0.0;
+        ToPixels(Work, Count, A.LogStart(), A.Scale(), Out);
+    } else {
+        // Any other scaling: the axis itself decides (and refuses).
+        for (int32_t k = 0; k < Count; ++k)
+            Out[k] = A.RealToIntPosition(V[k]);
+        return;
+    }
+    if (A.Vertical() != A.Twisted())
+        for (int32_t k = 0; k < Count; ++k)
+            Out[k] = A.Length - Out[k];
+    // Values a log axis cannot show sit just off its start, unmirrored.
+    if (Log)
+        for (int32_t k = 0; k < Count; ++k)
+            Out[k] = V[k] > 0 ? Out[k] : -1;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- TKvSeries
@@ -324,9 +351,27 @@ void TKvSeries::Recompute()
     }
     for (auto& C : Children)
         C->MarkChanged();
-    for (int32_t i = 0; i < FPointCount; ++i)
-        UpdatePoint(i);
+    UpdateAllPoints();
     PointsDirty = false;
+}
+
+void TKvSeries::UpdateAllPoints()
+{
+    // In blocks that stay in the first-level cache: each axis maps its
+    // block in one loop, then the two pixel rows are paired into points.
+    constexpr int32_t Block = 1024;
+    int32_t Xs[Block], Ys[Block];
+    double Work[Block];
+    const double* X = FXData->Data();
+    const double* Y = FYData->Data();
+    TKvPoint* P = FPoints.PointPtr(0);
+    for (int32_t First = 0; First < FPointCount; First += Block) {
+        const int32_t n = std::min(Block, FPointCount - First);
+        AxisPixels(*FXAxis, X + First, n, Xs, Work);
+        AxisPixels(*FYAxis, Y + First, n, Ys, Work);
+        for (int32_t k = 0; k < n; ++k)
+            P[First + k] = {Xs[k], Ys[k]};
+    }
 }
 
 void TKvSeries::ValueChanged(bool IsX, int32_t i, bool WasDeleted)
@@ -407,11 +452,13 @@ void TKvSeries::DrawDecimated(QPainter& Canvas)
     while (RunStart < FPointCount) {
         const int32_t X = P[RunStart].X;
         int32_t MinK = RunStart, MaxK = RunStart, End = RunStart + 1;
+        int32_t MinY = P[RunStart].Y, MaxY = MinY;
         while (End < FPointCount && P[End].X == X) {
-            if (P[End].Y < P[MinK].Y)
-                MinK = End;
-            if (P[End].Y > P[MaxK].Y)
-                MaxK = End;
+            const int32_t Y = P[End].Y;
+            if (Y < MinY)
+                MinY = Y, MinK = End;
+            if (Y > MaxY)
+                MaxY = Y, MaxK = End;
             ++End;
         }
         const int32_t Last = End - 1;
@@ -651,6 +698,20 @@ void TKvDataWithErrorSeries::ComputeYRange() { ComputeRangeWithErrors(false); }
 void TKvDataWithErrorSeries::UpdatePoint(int32_t i)
 {
     TKvDataSeries::UpdatePoint(i);
+    UpdateErrorLengths(i);
+}
+
+void TKvDataWithErrorSeries::UpdateAllPoints()
+{
+    TKvDataSeries::UpdateAllPoints();
+    // Most series carry no error bars: no pass over the points for them.
+    if (FdXPlus || FdXMinus || FdYPlus || FdYMinus)
+        for (int32_t i = 0; i < FPointCount; ++i)
+            UpdateErrorLengths(i);
+}
+
+void TKvDataWithErrorSeries::UpdateErrorLengths(int32_t i)
+{
     if (i < 0 || i >= FPointCount)
         return;
     auto Length = [i](const TKvRealVector* V, const TKvAxis* A, TKvIntegerVector& Pixels) {

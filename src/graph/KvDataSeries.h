@@ -133,6 +133,9 @@ protected:
     TKvValueIChangedEvent YListener() { return TKvValueIChangedEvent::Bind<&TKvSeries::YValueChanged>(this); }
     void Repaint();
     void RecountPoints();
+    // The pixel positions of all points at once, as UpdatePoint would
+    // give them one by one.
+    virtual void UpdateAllPoints();
     void ValueChanged(bool IsX, int32_t i, bool WasDeleted);
     void IncludeRangeValue(bool IsX, int32_t i, double V);
     void DrawPolylines(QPainter& Canvas, const TKvPoint* P, int32_t Count);
@@ -203,6 +206,7 @@ public:
 
 protected:
     void DrawErrorBars(QPainter& Canvas, int32_t i, const TKvPoint& P) override;
+    void UpdateAllPoints() override;
 
 private:
     void SetError(TKvRealVector*& Field, TKvIntegerVector& Pixels, TKvRealVector* V, bool IsX);
@@ -210,6 +214,7 @@ private:
     double ErrorAt(const TKvRealVector* V, int32_t i) const;
     void UpdateRangeWithErrors(bool IsX, int32_t i, double V);
     void ComputeRangeWithErrors(bool IsX);
+    void UpdateErrorLengths(int32_t i);
 
     TKvRealVector* FdXPlus = nullptr;
     TKvRealVector* FdXMinus = nullptr;

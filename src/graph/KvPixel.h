@@ -6,6 +6,10 @@
 #include <cmath>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kv {
 
 // Far beyond any screen or picture: coordinates are held within this
@@ -21,6 +25,29 @@ inline int32_t ToPixel(double V)
     if (std::isnan(V))
         return -MaxPixel;
     return static_cast<int32_t>(std::nearbyint(std::clamp(V, -Limit, Limit)));
+}
+
+// ToPixel((V[k] - Origin) / Scale) for Count values, the same pixels bit
+// for bit, written to Out[k]. Two values per step: the compiler keeps
+// scalar code here (the NaN test and the clamp may raise floating-point
+// flags), so the step is spelled out; the conversion rounds in the current
+// rounding mode, nearest and halves to even, as nearbyint does.
+inline void ToPixels(const double* V, int32_t Count, double Origin, double Scale, int32_t* Out)
+{
+    int32_t k = 0;
+#if defined(__SSE2__)
+    const __m128d O = _mm_set1_pd(Origin), S = _mm_set1_pd(Scale);
+    const __m128d Hi = _mm_set1_pd(MaxPixel), Lo = _mm_set1_pd(-MaxPixel);
+    for (; k + 2 <= Count; k += 2) {
+        const __m128d D = _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(V + k), O), S);
+        const __m128d Nan = _mm_cmpunord_pd(D, D);
+        const __m128d C = _mm_min_pd(_mm_max_pd(D, Lo), Hi);
+        const __m128d P = _mm_or_pd(_mm_and_pd(Nan, Lo), _mm_andnot_pd(Nan, C));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(Out + k), _mm_cvtpd_epi32(P));
+    }
+#endif
+    for (; k < Count; ++k)
+        Out[k] = ToPixel((V[k] - Origin) / Scale);
 }
 
 } // namespace kv
