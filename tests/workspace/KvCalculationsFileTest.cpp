@@ -160,6 +160,7 @@ TEST(CalculationsFile, UnknownKindsAndMissingSectionsCreateNothing)
     Ini.SetText(Text);
     Ini.WriteString("Graph(1).Series(1).Child(1)", "Calculation", "Akima");
     Ini.WriteInteger("Graph(2).Series(1)", "ChildCount", 7); // three sections only
+    Ini.WriteBool("Graph(3)", "ZeroOrigin", true);
     const std::string File = TempFile("calculations-odd.plt");
     WriteFileReplacing(File, Ini.Text());
 
@@ -172,6 +173,9 @@ TEST(CalculationsFile, UnknownKindsAndMissingSectionsCreateNothing)
     ASSERT_NE(L, nullptr);
     EXPECT_TRUE(L->DoFixedOffset);
     EXPECT_EQ(W.Window(2).Calculations().size(), 3u);
+    // Read before the curves were made: the derivative keeps the series' axis.
+    EXPECT_EQ(W.Window(3).Calculations()[1]->YAxis(), &W.Window(3).LeftAxis);
+    EXPECT_EQ(W.Window(2).Calculations()[1]->YAxis(), &W.Window(2).RightAxis);
     std::string Errors;
     Results(W, &Errors);
     EXPECT_EQ(Errors, "");
