@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 #include <string>
+#include <thread>
 
 namespace kv {
 
@@ -57,6 +59,24 @@ void AxisPixels(const TKvAxis& A, const double* V, int32_t Count, int32_t* Out, 
     if (Log)
         for (int32_t k = 0; k < Count; ++k)
             Out[k] = V[k] > 0 ? Out[k] : -1;
+}
+
+// Points First to Last - 1 from their X and Y values, in blocks that stay
+// in the first-level cache: each axis maps its block in one loop, then the
+// two pixel rows are paired into points.
+void MapPoints(const TKvAxis& XAxis, const TKvAxis& YAxis, const double* X, const double* Y, TKvPoint* P,
+               int32_t First, int32_t Last)
+{
+    constexpr int32_t Block = 1024;
+    int32_t Xs[Block], Ys[Block];
+    double Work[Block];
+    for (int32_t i = First; i < Last; i += Block) {
+        const int32_t n = std::min(Block, Last - i);
+        AxisPixels(XAxis, X + i, n, Xs, Work);
+        AxisPixels(YAxis, Y + i, n, Ys, Work);
+        for (int32_t k = 0; k < n; ++k)
+            P[i + k] = {Xs[k], Ys[k]};
+    }
 }
 
 } // namespace
@@ -357,21 +377,26 @@ void TKvSeries::Recompute()
 
 void TKvSeries::UpdateAllPoints()
 {
-    // In blocks that stay in the first-level cache: each axis maps its
-    // block in one loop, then the two pixel rows are paired into points.
-    constexpr int32_t Block = 1024;
-    int32_t Xs[Block], Ys[Block];
-    double Work[Block];
+    // Long series are shared out between the cores: the mapping mostly
+    // waits for the values to arrive from memory, and one core alone does
+    // not get all the bandwidth. The pieces are disjoint; the caller maps
+    // the first one and then waits for the others (their errors reach it).
+    const int32_t Cores = static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    const int32_t Tasks = std::clamp(FPointCount / MinPointsPerTask, 1, Cores);
+    const int32_t Piece = (FPointCount + Tasks - 1) / Tasks;
     const double* X = FXData->Data();
     const double* Y = FYData->Data();
     TKvPoint* P = FPoints.PointPtr(0);
-    for (int32_t First = 0; First < FPointCount; First += Block) {
-        const int32_t n = std::min(Block, FPointCount - First);
-        AxisPixels(*FXAxis, X + First, n, Xs, Work);
-        AxisPixels(*FYAxis, Y + First, n, Ys, Work);
-        for (int32_t k = 0; k < n; ++k)
-            P[First + k] = {Xs[k], Ys[k]};
+    std::vector<std::future<void>> Others;
+    for (int32_t t = 1; t < Tasks; ++t) {
+        const int32_t First = t * Piece, Last = std::min(FPointCount, First + Piece);
+        Others.push_back(std::async(std::launch::async, [this, X, Y, P, First, Last] {
+            MapPoints(*FXAxis, *FYAxis, X, Y, P, First, Last);
+        }));
     }
+    MapPoints(*FXAxis, *FYAxis, X, Y, P, 0, std::min(FPointCount, Piece));
+    for (auto& F : Others)
+        F.get();
 }
 
 void TKvSeries::ValueChanged(bool IsX, int32_t i, bool WasDeleted)

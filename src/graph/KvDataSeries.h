@@ -31,6 +31,9 @@ class TKvSeries {
 public:
     // Polylines are sent in pieces of at most this many points.
     static constexpr int32_t MaxPolylinePoints = 2000;
+    // Mapping values to pixels is shared between cores from this many
+    // points per core on.
+    static constexpr int32_t MinPointsPerTask = 1 << 20;
 
     explicit TKvSeries(TKv2DGraph* AGraph);
     virtual ~TKvSeries();

@@ -84,7 +84,7 @@ TEST(SeriesPixels, WholeSeriesMatchesPointByPointOnEveryAxisKind)
     const TCase Cases[] = {
         {"linear", TKvAxScaling::AxNormal, false, TKvAxScaling::AxNormal, false},
         {"linear reversed", TKvAxScaling::AxNormal, true, TKvAxScaling::AxNormal, true},
-        {"log x", TKvAxScaling::AxLog, false, TKvAxScaling::AxNormal, false},
+        {"log both", TKvAxScaling::AxLog, false, TKvAxScaling::AxLog, false},
         {"log both, y reversed", TKvAxScaling::AxLog, false, TKvAxScaling::AxLogEE, true},
         {"log x reversed", TKvAxScaling::AxLogEE, true, TKvAxScaling::AxNormal, false},
     };
@@ -122,6 +122,33 @@ TEST(SeriesPixels, WholeSeriesMatchesPointByPointOnEveryAxisKind)
             EXPECT_LE(std::abs(P.X), MaxPixel + T.Bottom->Length);
             EXPECT_LE(std::abs(P.Y), MaxPixel + T.Left->Length);
         }
+    }
+}
+
+TEST(SeriesPixels, LongSeriesSharedBetweenCoresMatchesPointByPoint)
+{
+    // Long enough to be split into pieces; the piece borders and a spread
+    // of points in between are compared.
+    TTestGraph T(false);
+    FixAxis(*T.Bottom, 0, 3);
+    FixAxis(*T.Left, -1.5, 1.5);
+    const int32_t n = 2 * TKvSeries::MinPointsPerTask + 12345;
+    std::vector<double> X, Y;
+    for (int32_t i = 0; i < n; ++i)
+        X.push_back(i * 1e-6), Y.push_back(i % 1000 == 0 ? NaN : std::sin(i * 1e-3));
+    auto& S = T.AddSeries(T.Vector(X), T.Vector(Y));
+    S.PointStyle.SetVisible(false);
+    T.Render();
+    ASSERT_EQ(S.PointCount(), n);
+    for (int32_t i = 0; i < n; i += 997) {
+        const TKvPoint Block = *S.Points().PointPtr(i);
+        S.UpdatePoint(i);
+        ASSERT_EQ(Block, *S.Points().PointPtr(i)) << "point " << i;
+    }
+    for (int32_t i : {0, n / 4, n / 3, n / 2, n / 2 + 1, 2 * n / 3, 3 * n / 4, n - 1}) {
+        const TKvPoint Block = *S.Points().PointPtr(i);
+        S.UpdatePoint(i);
+        ASSERT_EQ(Block, *S.Points().PointPtr(i)) << "point " << i;
     }
 }
 
