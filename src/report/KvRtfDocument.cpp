@@ -120,11 +120,12 @@ std::vector<TKvField> FindFields(const QTextDocument& Document)
             const int Id = Format.intProperty(RpFieldId);
             if (Id == 0)
                 continue;
-            if (!Fields.empty() && Fields.back().Id == Id && Fields.back().End == F.position()) {
+            const QString Instruction = Format.stringProperty(RpFieldInstruction);
+            if (!Fields.empty() && Fields.back().Id == Id && Fields.back().End == F.position() &&
+                Fields.back().Instruction == Instruction) {
                 Fields.back().End = F.position() + F.length();
                 continue;
             }
-            const QString Instruction = Format.stringProperty(RpFieldInstruction);
             Fields.push_back({Id, Instruction, FieldNameOf(Instruction), F.position(), F.position() + F.length()});
         }
     return Fields;

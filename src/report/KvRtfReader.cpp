@@ -63,6 +63,7 @@ struct TFieldRec {
     int Id = 0;
     QString Instruction;
     int Chars = 0;
+    bool ResultStarted = false;
 };
 
 struct TPictRec {
@@ -232,7 +233,10 @@ void TReader::Word(const TKvRtfToken& T)
     const int P = T.Parameter;
     switch (S().Dest) {
     case TDest::FontTable:
-        if (W == "f")
+        if (W == "u" && T.HasParameter) {
+            FFontName += QChar(static_cast<char16_t>(P < 0 ? P + 65536 : P));
+            FSkip = S().Uc;
+        } else if (W == "f")
             FCurrentFont = P;
         else if (W == "fcharset")
             FFonts[FCurrentFont].Charset = P;
@@ -297,17 +301,23 @@ bool TReader::Destination(std::string_view W)
         FTargets[Part].Used = true;
         St.Target = Part;
         St.OwnsTarget = true;
+        St.Dest = TDest::Text;
         St.Field = -1;
         St.InResult = false;
     } else if (W == "field") {
-        FFields.push_back({NewFieldId(), QString(), 0});
+        FFields.push_back({NewFieldId(), QString(), 0, false});
         St.Field = static_cast<int>(FFields.size()) - 1;
         St.OwnsField = true;
         St.InResult = false;
     } else if (W == "fldinst") {
-        St.Dest = St.Field >= 0 ? TDest::FieldInstruction : TDest::Skip;
+        // an instruction after the result began would change the field
+        // under the text already read
+        const bool Open = St.Field >= 0 && !FFields[static_cast<size_t>(St.Field)].ResultStarted;
+        St.Dest = Open ? TDest::FieldInstruction : TDest::Skip;
     } else if (W == "fldrslt") {
         St.InResult = St.Field >= 0;
+        if (St.InResult)
+            FFields[static_cast<size_t>(St.Field)].ResultStarted = true;
     } else if (W == "pict") {
         FPictures.push_back(TPictRec());
         St.Dest = TDest::Picture;
@@ -560,19 +570,24 @@ void TReader::Text(const QString& Raw)
         return;
     TState& St = S();
     if (St.Dest == TDest::FieldInstruction) {
-        FFields[static_cast<size_t>(St.Field)].Instruction += Text;
+        if (St.Field >= 0)
+            FFields[static_cast<size_t>(St.Field)].Instruction += Text;
         return;
     }
     if (St.Dest != TDest::Text)
         return;
     Target().Cursor.insertText(Text, CharFormat());
-    if (St.InResult)
+    if (St.InResult && St.Field >= 0)
         FFields[static_cast<size_t>(St.Field)].Chars += static_cast<int>(Text.size());
 }
 
 void TReader::FontTableText(std::string_view Data)
 {
     for (const char C : Data) {
+        if (FSkip > 0) {
+            --FSkip;
+            continue;
+        }
         if (C == ';') {
             FFonts[FCurrentFont].Name = Printable(FFontName).trimmed();
             FFontName.clear();

@@ -165,13 +165,17 @@ void TWriter::Block(const QTextBlock& B)
     }
     FOut += ' ';
     int OpenField = 0;
+    QString OpenInstruction;
     for (auto It = B.begin(); !It.atEnd(); ++It) {
         const QTextFragment Fragment = It.fragment();
         const QTextCharFormat C = Fragment.charFormat();
         const int Id = C.intProperty(RpFieldId);
-        if (Id != OpenField && OpenField != 0)
+        const QString Instruction = C.stringProperty(RpFieldInstruction);
+        const bool Same = Id == OpenField && Instruction == OpenInstruction;
+        if (!Same && OpenField != 0)
             FOut += "}}";
-        if (Id != OpenField && Id != 0) {
+        OpenInstruction = Instruction;
+        if (!Same && Id != 0) {
             FOut += "{\\field{\\*\\fldinst ";
             Text(C.stringProperty(RpFieldInstruction), false);
             FOut += "}{\\fldrslt ";

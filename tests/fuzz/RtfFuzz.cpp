@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -34,7 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         return 0;
     }
     // our own output is well formed and stable
-    if (WriteRtf(ReadRtf(First)) != First)
+    const std::string Second = WriteRtf(ReadRtf(First));
+    if (Second != First) {
+        std::fprintf(stderr, "first write:\n%s\nsecond write:\n%s\n", First.c_str(), Second.c_str());
         std::abort();
+    }
     return 0;
 }

@@ -171,6 +171,22 @@ TEST(KvRtfReader, WrittenReadAndWrittenAgainIsTheSame)
     }
 }
 
+// Inputs the fuzz target found: an instruction inside a field's result, a
+// header opened inside an instruction, a font name beyond code page 1252.
+TEST(KvRtfReader, OddInputsStillWriteStably)
+{
+    for (const char* Rtf : {
+             "{\\rtf1 {\\field{\\*\\fldinst MERGEFIELD A}{\\fldrslt x{\\*\\fldinst MERGEFIELD B}y}}\\par}",
+             "{\\rtf1 {\\field{\\*\\fldinst MERGEFIELD A{\\header h}}{\\fldrslt x}}\\par}",
+             "{\\rtf1{\\fonttbl{\\f0 \\u1488?Sym;}}\\f0 text\\par}"}) {
+        const std::string First = WriteRtf(ReadRtf(Rtf));
+        EXPECT_EQ(WriteRtf(ReadRtf(First)), First) << Rtf;
+    }
+    EXPECT_EQ(ReadRtf("{\\rtf1{\\fonttbl{\\f0 \\u1488?Sym;}}\\f0 text\\par}").Body->begin().begin().fragment().charFormat()
+                  .fontFamilies().toStringList().value(0),
+              QString::fromUtf8("\u05d0Sym"));
+}
+
 TEST(KvRtfWriter, WritesControlWordsReadersKnow)
 {
     TKvRtfDocument D;
