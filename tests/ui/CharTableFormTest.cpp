@@ -67,7 +67,9 @@ protected:
         Form = std::make_unique<TMainTableForm>(Document, Paths);
         Form->resize(900, 600);
         Form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        // Without a window manager nothing activates the window by itself.
+        QApplication::setActiveWindow(Form.get());
     }
     void TearDown() override
     {

@@ -94,6 +94,7 @@ void TGraphParametersForm::BuildGraphPage(QWidget* Page)
         auto* Check = Named(new QCheckBox("On"), qPrintable(Name(L.Stem, "Check")), "Change visibility of grid line");
         auto* Combo =
             Named(new TKvLineStylesCombo, qPrintable(Name(L.Stem, "LineCombo")), "Select grid line style");
+        Combo->setMinimumWidth(100);
         auto* Color = Named(new TKvColorBtn, qPrintable(Name(L.Stem, "ColorBtn")), "Select color of grid");
         connect(Check, &QCheckBox::toggled, this, [this, L](bool On) {
             if (!FFilling)
@@ -113,6 +114,7 @@ void TGraphParametersForm::BuildGraphPage(QWidget* Page)
     G->addWidget(new QLabel("Frame"), Row, 0);
     auto* Frame = Named(new QCheckBox("On"), "FrameCheck", "Check to draw frame around graph");
     auto* FrameCombo = Named(new TKvLineStylesCombo, "FrameLineCombo", "Select line style");
+    FrameCombo->setMinimumWidth(100);
     auto* FrameColor = Named(new TKvColorBtn, "FrameColorBtn", "Select frame color");
     auto* FrameWidth =
         Named(IntEdit(0, 10), "FrameThicknesEdit", "Change thickness of line (>1 always solid)");

@@ -58,6 +58,8 @@ void TKvCaptionEdit::paintEvent(QPaintEvent*)
     QPainter P(this);
     const bool Enabled = isEnabled();
     P.fillRect(rect(), palette().color(Enabled ? QPalette::Active : QPalette::Disabled, QPalette::Base));
+    P.setPen(palette().color(QPalette::Mid));
+    P.drawRect(rect().adjusted(0, 0, -1, -1));
     const TLetterSize W = LetterW(font());
     const bool Focused = hasFocus();
     if (Focused && HasSelection()) {
