@@ -90,6 +90,9 @@ TKvExportResult WriteGraphReport(const TKvReportRequest& Request)
 {
     TKvWorkspace Workspace;
     Workspace.LoadFromFile(Request.DataFile);
+    // Without a window the graph is laid out at the size --export-graph and
+    // --results use, so its legend and curves look the same in all three.
+    Workspace.Window(Request.Graph).Graph.SetBounds(800, 600);
     const TKvRtfDocument Report = MergeGraphReport(Workspace, Request.Graph, Request.Template);
     const QString Output = QString::fromStdString(Request.Output);
     if (EndsWith(Request.Output, ".pdf"))
