@@ -45,14 +45,20 @@ TKvCommandLine ParseCommandLine(std::span<const std::string> Args)
 std::string CommandLineUsage()
 {
     return "Usage: kurvex [--help] [--version] [DATAFILE.plt [--export-table OUT.txt [--tab | --list]]]\n"
-           "       kurvex --export-graph OUT.png|OUT.svg|OUT.pdf [--graph N] [--size WxH] DATAFILE.plt\n"
+           "       kurvex --export-graph OUT.png|OUT.svg|OUT.pdf|OUT.emf|OUT.wmf [--graph N] [--size WxH] DATAFILE.plt\n"
+           "       kurvex --results OUT.ini [--graph N] [--size WxH] DATAFILE.plt\n"
+           "       kurvex --report OUT.rtf|OUT.pdf [--template T.rtf] [--graph N] DATAFILE.plt\n"
            "  DATAFILE.plt              the data file to open\n"
            "  --export-table OUT.txt    load DATAFILE, recompute its live formulas and write\n"
            "                            the table as text (first line the captions)\n"
            "  --tab                     separate the cells by tabs (the default)\n"
            "  --list                    separate the cells by the locale's list separator\n"
            "  --export-graph OUT        render graph N (default 1) of DATAFILE at WxH pixels\n"
-           "                            (default 800x600) as PNG, SVG or PDF, by OUT's extension\n"
+           "                            (default 800x600) as PNG, SVG, PDF, EMF or WMF, by OUT's extension\n"
+           "  --results OUT.ini         recalculate every calculation of graph N (default: all\n"
+           "                            graphs) laid out at WxH and write the series' results\n"
+           "  --report OUT              merge graph N's report from the template T.rtf (default:\n"
+           "                            the shipped template) and write it as RTF or PDF\n"
            "  --version                 print the version and exit\n"
            "  --help                    print this text and exit\n";
 }
