@@ -207,6 +207,11 @@ void TKvCalculatedSeries::CheckParentData() const
 
 void TKvCalculatedSeries::Calculate()
 {
+    struct TBusy {
+        bool& Flag;
+        explicit TBusy(bool& F) : Flag(F) { Flag = true; }
+        ~TBusy() { Flag = false; }
+    } Busy(FCalculating);
     LastError.clear();
     UpdateRanges();
     XValues.Clear();
@@ -258,6 +263,8 @@ void TKvCalculatedSeries::EraseResults()
 
 void TKvCalculatedSeries::Recalculate()
 {
+    if (FCalculating)
+        return;
     try {
         Calculate();
     } catch (const EKvError& E) {

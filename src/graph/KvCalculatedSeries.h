@@ -114,8 +114,11 @@ public:
 
     bool IsCalculated() const override { return true; }
     // The preparation step before a paint: Calculate, with an error that
-    // nobody consumed kept in LastError instead of thrown.
+    // nobody consumed kept in LastError instead of thrown. Skipped while
+    // the curve is calculating: a fit that lets the window paint between
+    // its passes must not be started again from that paint.
     void Recalculate() override;
+    bool Calculating() const { return FCalculating; }
 
     void SaveToIni(TKvIniList& Ini, std::string_view Section) const override;
     void LoadFromIni(const TKvIniList& Ini, std::string_view Section) override;
@@ -138,6 +141,7 @@ protected:
     bool FDisplayAutoStart = true, FDisplayAutoStop = true;
     double FDisplayStart = 0, FDisplayStop = 0;
     bool FCouple = true;
+    bool FCalculating = false;
     // The section the last results went to, erased before the next write
     // and when the curve dies.
     mutable std::string FWrittenSection;
