@@ -428,3 +428,41 @@ TEST_F(Calculations, DoFitKeepsTheWindowResponsiveAndASecondPressStopsIt)
 }
 
 } // namespace
+
+namespace {
+
+// Every kind on the example's series, the damped oscillation fitted and the
+// markers shown; pictures of each step when KURVEX_SHOTS names a folder.
+TEST_F(Calculations, EveryKindOnTheDampedOscillationExample)
+{
+    Open();
+    ASSERT_TRUE(Table->LoadFromFile(KURVEX_TEST_DATA "/../../examples/Damped-oscillation.plt"));
+    Assign->RebuildGraphWindows();
+    F().resize(1200, 800);
+    F().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&F()));
+    for (const char* A : {"AddLinReg", "AddPolynomial", "AddInterpolation", "AddDifferential", "AddIntegral"}) {
+        F().CalculationsTab()->setCurrentIndex(0);
+        F().Action(A)->trigger();
+        QTest::qWait(20);
+        Shot(F(), (std::string("calc-") + A).c_str());
+    }
+    F().CalculationsTab()->setCurrentIndex(0);
+    C().InterpolatePanel()->SplineSelect->setCurrentIndex(1);
+    F().Action("AddInterpolation")->trigger();
+    F().CalculationsTab()->setCurrentIndex(0);
+    auto& Fit = Add<TExpressionFit>("AddNonlinearRegression");
+    EnterFormula("A*exp(-B*X)*sin(C*X+D)");
+    QTest::mouseClick(C().SimplexPanel()->DoFitButton, Qt::LeftButton);
+    QTest::qWait(20);
+    Shot(F(), "calc-fit");
+    EXPECT_GT(Fit.XValues.Count(), 0);
+    F().CalculationsTab()->setCurrentIndex(1);
+    F().Action("RangeMarkers")->trigger();
+    QTest::qWait(20);
+    Shot(F(), "calc-markers");
+    F().Action("RangeMarkers")->trigger();
+    EXPECT_EQ(F().ActiveSeries()->Children.size(), 7u);
+}
+
+} // namespace
