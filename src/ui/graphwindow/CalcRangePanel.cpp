@@ -33,8 +33,10 @@ QToolButton* MarkerButton(QWidget* Parent, QAction* A, const char* Name)
 {
     auto* B = new QToolButton(Parent);
     B->setObjectName(Name);
+    // The button shows the action's icon text: the action itself has no
+    // caption, and a text set on the button is replaced by the action's.
+    A->setIconText("|↔|");
     B->setDefaultAction(A);
-    B->setText("|↔|");
     return B;
 }
 

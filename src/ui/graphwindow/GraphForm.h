@@ -43,7 +43,7 @@ class TGraphForm : public QMainWindow {
     Q_OBJECT
 
 public:
-    static constexpr int SidePanelWidth = 216;
+    static constexpr int SidePanelWidth = 256;
     static constexpr const char* OutfitFilter = "Graph outfit files (*.oft)";
     static constexpr const char* MetafileFilter = "Enhanced Windows Metafile (*.emf);;Windows Metafile (*.wmf)";
 
