@@ -1,66 +1,31 @@
 #include "KvExportGraph.h"
 
+#include "KvGraphCommandArgs.h"
 #include "KvWorkspace.h"
 
 #include "graph/KvGraphExport.h"
 
 #include "foundation/KvErrors.h"
 
-#include <algorithm>
-#include <charconv>
-
 namespace kv {
-
-namespace {
-
-int32_t ParsePositive(const std::string& Text, const char* What)
-{
-    int32_t Value = 0;
-    const auto [Ptr, Ec] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
-    if (Ec != std::errc() || Ptr != Text.data() + Text.size() || Value < 1)
-        throw EConvertError(std::string("Invalid ") + What + " '" + Text + "'. " + ExportGraphUsage);
-    return Value;
-}
-
-const std::string& NextValue(const std::vector<std::string>& Args, size_t& i)
-{
-    if (i + 1 >= Args.size())
-        throw EConvertError("Missing value after " + Args[i] + ". " + ExportGraphUsage);
-    return Args[++i];
-}
-
-} // namespace
 
 bool IsExportGraphCommand(const std::vector<std::string>& Args)
 {
-    return std::find(Args.begin(), Args.end(), "--export-graph") != Args.end();
+    return HasCommandOption(Args, "--export-graph");
 }
 
 TKvExportRequest ParseExportGraphArguments(const std::vector<std::string>& Args)
 {
+    const TKvGraphCommandArgs A = ParseGraphCommandArgs(Args, {"--export-graph", ExportGraphUsage, "exported", true});
     TKvExportRequest R;
-    for (size_t i = 0; i < Args.size(); ++i) {
-        const std::string& A = Args[i];
-        if (A == "--export-graph")
-            R.Output = NextValue(Args, i);
-        else if (A == "--graph")
-            R.Graph = ParsePositive(NextValue(Args, i), "graph number");
-        else if (A == "--size") {
-            const std::string& Size = NextValue(Args, i);
-            const size_t X = Size.find_first_of("xX");
-            if (X == std::string::npos)
-                throw EConvertError("Invalid size '" + Size + "'. " + ExportGraphUsage);
-            R.Width = ParsePositive(Size.substr(0, X), "width");
-            R.Height = ParsePositive(Size.substr(X + 1), "height");
-        } else if (A.starts_with("--"))
-            throw EConvertError("Unknown option " + A + ". " + ExportGraphUsage);
-        else if (R.DataFile.empty())
-            R.DataFile = A;
-        else
-            throw EConvertError("Only one data file can be exported. " + std::string(ExportGraphUsage));
+    R.Output = A.Output;
+    R.DataFile = A.DataFile;
+    if (A.Graph > 0)
+        R.Graph = A.Graph;
+    if (A.Width > 0) {
+        R.Width = A.Width;
+        R.Height = A.Height;
     }
-    if (R.Output.empty() || R.DataFile.empty())
-        throw EConvertError(ExportGraphUsage);
     PictureFormatOf(R.Output); // an unknown extension is an argument error
     return R;
 }

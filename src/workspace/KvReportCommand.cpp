@@ -1,5 +1,6 @@
 #include "KvReportCommand.h"
 
+#include "KvGraphCommandArgs.h"
 #include "KvGraphReportSource.h"
 #include "KvWorkspace.h"
 
@@ -14,7 +15,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <charconv>
 
 namespace kv {
 
@@ -27,43 +27,23 @@ bool EndsWith(const std::string& Name, const char* Extension)
            std::equal(E.rbegin(), E.rend(), Name.rbegin(), [](char A, char B) { return A == std::tolower(B); });
 }
 
-const std::string& NextValue(const std::vector<std::string>& Args, size_t& i)
-{
-    if (i + 1 >= Args.size())
-        throw EConvertError("Missing value after " + Args[i] + ". " + ReportUsage);
-    return Args[++i];
-}
-
 } // namespace
 
 bool IsReportCommand(const std::vector<std::string>& Args)
 {
-    return std::find(Args.begin(), Args.end(), "--report") != Args.end();
+    return HasCommandOption(Args, "--report");
 }
 
 TKvReportRequest ParseReportArguments(const std::vector<std::string>& Args)
 {
+    const TKvGraphCommandArgs A =
+        ParseGraphCommandArgs(Args, {"--report", ReportUsage, "reported", false, true});
     TKvReportRequest R;
-    for (size_t i = 0; i < Args.size(); ++i) {
-        const std::string& A = Args[i];
-        if (A == "--report")
-            R.Output = NextValue(Args, i);
-        else if (A == "--template")
-            R.Template = NextValue(Args, i);
-        else if (A == "--graph") {
-            const std::string& N = NextValue(Args, i);
-            const auto [Ptr, Ec] = std::from_chars(N.data(), N.data() + N.size(), R.Graph);
-            if (Ec != std::errc() || Ptr != N.data() + N.size() || R.Graph < 1)
-                throw EConvertError("Invalid graph number '" + N + "'. " + ReportUsage);
-        } else if (A.starts_with("--"))
-            throw EConvertError("Unknown option " + A + ". " + ReportUsage);
-        else if (R.DataFile.empty())
-            R.DataFile = A;
-        else
-            throw EConvertError("Only one data file can be reported. " + std::string(ReportUsage));
-    }
-    if (R.Output.empty() || R.DataFile.empty())
-        throw EConvertError(ReportUsage);
+    R.Output = A.Output;
+    R.Template = A.Template;
+    R.DataFile = A.DataFile;
+    if (A.Graph > 0)
+        R.Graph = A.Graph;
     if (!EndsWith(R.Output, ".rtf") && !EndsWith(R.Output, ".pdf"))
         throw EConvertError("The report must be written as .rtf or .pdf: " + R.Output + ". " + ReportUsage);
     return R;

@@ -1,33 +1,17 @@
 #include "KvResultsCommand.h"
 
+#include "KvGraphCommandArgs.h"
 #include "KvWorkspace.h"
 
 #include "foundation/KvErrors.h"
 #include "foundation/KvTextFile.h"
 
 #include <algorithm>
-#include <charconv>
 #include <ostream>
 
 namespace kv {
 
 namespace {
-
-int32_t ParsePositive(const std::string& Text, const char* What)
-{
-    int32_t Value = 0;
-    const auto [Ptr, Ec] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
-    if (Ec != std::errc() || Ptr != Text.data() + Text.size() || Value < 1)
-        throw EConvertError(std::string("Invalid ") + What + " '" + Text + "'. " + ResultsUsage);
-    return Value;
-}
-
-const std::string& NextValue(const std::vector<std::string>& Args, size_t& i)
-{
-    if (i + 1 >= Args.size())
-        throw EConvertError("Missing value after " + Args[i] + ". " + ResultsUsage);
-    return Args[++i];
-}
 
 // Every section of one series' results list under its prefix.
 void CopyResults(const TKvIniList& Results, const std::string& Prefix, TKvIniList& Out)
@@ -48,34 +32,20 @@ void CopyResults(const TKvIniList& Results, const std::string& Prefix, TKvIniLis
 
 bool IsResultsCommand(const std::vector<std::string>& Args)
 {
-    return std::find(Args.begin(), Args.end(), "--results") != Args.end();
+    return HasCommandOption(Args, "--results");
 }
 
 TKvResultsRequest ParseResultsArguments(const std::vector<std::string>& Args)
 {
+    const TKvGraphCommandArgs A = ParseGraphCommandArgs(Args, {"--results", ResultsUsage, "read", true});
     TKvResultsRequest R;
-    for (size_t i = 0; i < Args.size(); ++i) {
-        const std::string& A = Args[i];
-        if (A == "--results")
-            R.Output = NextValue(Args, i);
-        else if (A == "--graph")
-            R.Graph = ParsePositive(NextValue(Args, i), "graph number");
-        else if (A == "--size") {
-            const std::string& Size = NextValue(Args, i);
-            const size_t X = Size.find_first_of("xX");
-            if (X == std::string::npos)
-                throw EConvertError("Invalid size '" + Size + "'. " + ResultsUsage);
-            R.Width = ParsePositive(Size.substr(0, X), "width");
-            R.Height = ParsePositive(Size.substr(X + 1), "height");
-        } else if (A.starts_with("--"))
-            throw EConvertError("Unknown option " + A + ". " + ResultsUsage);
-        else if (R.DataFile.empty())
-            R.DataFile = A;
-        else
-            throw EConvertError("Only one data file can be read. " + std::string(ResultsUsage));
+    R.Output = A.Output;
+    R.DataFile = A.DataFile;
+    R.Graph = A.Graph;
+    if (A.Width > 0) {
+        R.Width = A.Width;
+        R.Height = A.Height;
     }
-    if (R.Output.empty() || R.DataFile.empty())
-        throw EConvertError(ResultsUsage);
     return R;
 }
 
