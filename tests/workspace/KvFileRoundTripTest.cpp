@@ -16,9 +16,12 @@ namespace kv {
 
 namespace {
 
+// One folder per test: CTest runs the cases side by side.
 std::string Folder()
 {
-    const QString Path = QDir::tempPath() + QStringLiteral("/kurvex-roundtrip-test");
+    const testing::TestInfo* Test = testing::UnitTest::GetInstance()->current_test_info();
+    const QString Name = QString::fromStdString(std::string(Test->test_suite_name()) + "." + Test->name());
+    const QString Path = QDir::tempPath() + QStringLiteral("/kurvex-roundtrip-test/") + QString(Name).replace('/', '_');
     QDir().mkpath(Path);
     return Path.toStdString() + "/";
 }
