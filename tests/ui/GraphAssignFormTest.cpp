@@ -75,7 +75,7 @@ TEST_F(Assignment, EmptiedGraphTwoOfThreeGoesAndGraphThreeMovesUp)
     Assign->Prepare();
     EXPECT_EQ(Tabs(*Assign->GraphTabs()), (QStringList{"First", "Second", "Third"}));
     Assign->GraphTabs()->setCurrentIndex(1);
-    EXPECT_EQ(Assign->TitleEdit()->text(), "Second");
+    EXPECT_EQ(Assign->TitleEdit()->Caption(), "Second");
     Assign->SlotCombo(0, TGraphAssignForm::SkY)->setCurrentIndex(0); // " not selected"
     Assign->Apply();
 

@@ -2,6 +2,7 @@
 
 #include "ui/MainTableForm.h"
 #include "ui/graphwindow/GraphForm.h"
+#include "ui/widgets/KvCaptionEdit.h"
 
 #include "foundation/KvErrors.h"
 #include "foundation/KvLargeIniFile.h"
@@ -161,7 +162,8 @@ void TGraphAssignForm::BuildDialog()
     Layout->addWidget(FTabs);
     auto* TitleRow = new QHBoxLayout;
     TitleRow->addWidget(new QLabel("Title", this));
-    FTitle = new QLineEdit(this);
+    // The title is edited as it will be drawn, like the column captions.
+    FTitle = new TKvCaptionEdit(this);
     FTitle->setToolTip("Enter title for graph display");
     TitleRow->addWidget(FTitle, 1);
     Layout->addLayout(TitleRow);
@@ -197,9 +199,10 @@ void TGraphAssignForm::BuildDialog()
         if (!FFilling)
             ShowGraph(Index);
     });
-    connect(FTitle, &QLineEdit::textEdited, this, [this](const QString& Text) {
+    connect(FTitle, &TKvCaptionEdit::Changed, this, [this] {
         if (FShown < 0 || FShown >= static_cast<int>(FEditGraphs.size()))
             return;
+        const QString& Text = FTitle->Caption();
         FEditGraphs[static_cast<size_t>(FShown)].Title = Text.toStdString();
         FTabs->setTabText(FShown, PlainCaption(Text));
     });
@@ -237,7 +240,8 @@ void TGraphAssignForm::ShowGraph(int Index)
     FShown = Index;
     if (Index < 0 || Index >= static_cast<int>(FEditGraphs.size()))
         return;
-    FTitle->setText(Q(FEditGraphs[static_cast<size_t>(Index)].Title));
+    FTitle->SetCaption(Q(FEditGraphs[static_cast<size_t>(Index)].Title));
+    FTitle->SetCaretIndex(static_cast<int>(FTitle->Text().size())); // typing goes on after the title
     FillGrid();
 }
 

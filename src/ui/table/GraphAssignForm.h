@@ -23,6 +23,7 @@ class QTableWidget;
 namespace kv {
 
 class TGraphForm;
+class TKvCaptionEdit;
 class TKvGraphWindowModel;
 class TKvWorkspace;
 class TMainTableForm;
@@ -59,7 +60,7 @@ public:
     void Prepare();
     TGraphDataArray& EditGraphs() { return FEditGraphs; }
     QTabBar* GraphTabs() const { return FTabs; }
-    QLineEdit* TitleEdit() const { return FTitle; }
+    TKvCaptionEdit* TitleEdit() const { return FTitle; }
     QTableWidget* Grid() const { return FGrid; }
     // The drop-down of slot Slot (0-based) and kind Kind on the shown tab.
     QComboBox* SlotCombo(int Slot, TSlotKind Kind) const;
@@ -91,7 +92,7 @@ private:
     int FShown = -1;
     bool FFilling = false;
     QTabBar* FTabs = nullptr;
-    QLineEdit* FTitle = nullptr;
+    TKvCaptionEdit* FTitle = nullptr;
     QTableWidget* FGrid = nullptr;
     QAction* FSaveAndClose = nullptr;
     QAction* FCancelAndClose = nullptr;
