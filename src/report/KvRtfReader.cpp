@@ -589,7 +589,9 @@ void TReader::FontTableText(std::string_view Data)
             continue;
         }
         if (C == ';') {
-            FFonts[FCurrentFont].Name = Printable(FFontName).trimmed();
+            // a font name holds no tabs; a stray one would come back as \tab,
+            // which the font table does not read as text
+            FFonts[FCurrentFont].Name = Printable(FFontName).remove(QChar('\t')).trimmed();
             FFontName.clear();
         } else
             FFontName += QChar(Decode(static_cast<uint8_t>(C)));
