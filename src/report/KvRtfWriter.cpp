@@ -227,7 +227,11 @@ void TWriter::Text(const QString& Text, bool Symbol)
 {
     static const char Hex[] = "0123456789abcdef";
     for (const QChar Q : Text) {
-        const char16_t C = Q.unicode();
+        char16_t C = Q.unicode();
+        // the reader gives the bytes of a symbol font as U+F020..U+F0FF;
+        // they go back out as those bytes
+        if (Symbol && C >= 0xF020 && C <= 0xF0FF)
+            C &= 0xFF;
         if (C == '\\' || C == '{' || C == '}') {
             FOut += '\\';
             FOut += static_cast<char>(C);

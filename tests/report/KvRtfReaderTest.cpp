@@ -183,8 +183,10 @@ TEST(KvRtfReader, OddInputsStillWriteStably)
         EXPECT_EQ(WriteRtf(ReadRtf(First)), First) << Rtf;
     }
     // a damaged font table: control bytes and a tab inside a font name
-    const std::string Damaged = WriteRtf(ReadRtfFile(Fixture("fuzz-font-name-control-bytes.rtf")));
-    EXPECT_EQ(WriteRtf(ReadRtf(Damaged)), Damaged);
+    for (const char* Name : {"fuzz-font-name-control-bytes.rtf", "fuzz-second.rtf"}) {
+        const std::string Damaged = WriteRtf(ReadRtfFile(Fixture(Name)));
+        EXPECT_EQ(WriteRtf(ReadRtf(Damaged)), Damaged) << Name;
+    }
     EXPECT_EQ(ReadRtf("{\\rtf1{\\fonttbl{\\f0 \\u1488?Sym;}}\\f0 text\\par}").Body->begin().begin().fragment().charFormat()
                   .fontFamilies().toStringList().value(0),
               QString::fromUtf8("\u05d0Sym"));
