@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace kv {
 
@@ -611,6 +612,12 @@ void TKvAxis::SaveToIni(TKvIniList& Ini, std::string_view Section) const
     Ini.WriteFloat(Section, "MajorTickPart", FMajorTickPart);
     Ini.WriteFloat(Section, "LabelPart", FLabelPart);
     Ini.WriteInteger(Section, "Scaling", static_cast<int32_t>(FScaling));
+    // The parameters dialog sets these too; without keys they were lost on
+    // every save.
+    Ini.WriteInteger(Section, "AxisThicknes", AxisThicknes);
+    Ini.WriteInteger(Section, "MajorTickThicknes", MajorTickThicknes);
+    Ini.WriteInteger(Section, "TickThicknes", TickThicknes);
+    Ini.WriteInteger(Section, "ExponentScalingsGap", FExponentScalingsGap);
 }
 
 namespace {
@@ -657,6 +664,15 @@ void TKvAxis::LoadFromIni(const TKvIniList& Ini, std::string_view Section)
     SetMajorTickPart(Ini.ReadFloat(Section, "MajorTickPart", FMajorTickPart));
     SetLabelPart(Ini.ReadFloat(Section, "LabelPart", FLabelPart));
     SetScaling(ReadEnum(Ini, Section, "Scaling", FScaling, 2));
+    // thicknesses as the dialog allows them; a damaged value keeps the current one
+    for (auto [Key, Member] : {std::pair{"AxisThicknes", &TKvAxis::AxisThicknes},
+                               std::pair{"MajorTickThicknes", &TKvAxis::MajorTickThicknes},
+                               std::pair{"TickThicknes", &TKvAxis::TickThicknes}}) {
+        const int32_t V = Ini.ReadInteger(Section, Key, this->*Member);
+        if (V >= 0 && V <= 10)
+            this->*Member = V;
+    }
+    SetExponentScalingsGap(Ini.ReadInteger(Section, "ExponentScalingsGap", FExponentScalingsGap));
     Repaint();
 }
 

@@ -448,14 +448,6 @@ TEST_F(GraphParameters, EveryValueSurvivesTheDataFile)
     for (size_t a = 0; a < 4; ++a) {
         TAxisParameters& A = Set.Axes[a];
         A.ZoomOutOnApply = false; // never read from an axis
-        // The data file keeps no line thicknesses of an axis nor its exponent
-        // gap: these last only while the program runs.
-        const TKvAxis& Fresh = *std::array<TKvAxis*, 4>{&Loaded.Window(1).BottomAxis, &Loaded.Window(1).LeftAxis,
-                                                        &Loaded.Window(1).TopAxis, &Loaded.Window(1).RightAxis}[a];
-        A.AxisThicknes = Fresh.AxisThicknes;
-        A.MajorTickThicknes = Fresh.MajorTickThicknes;
-        A.TickThicknes = Fresh.TickThicknes;
-        A.ExponentScalingsGap = Fresh.ExponentScalingsGap();
     }
     const TGraphParameters& Read = Again.Working();
     for (size_t a = 0; a < 4; ++a)
