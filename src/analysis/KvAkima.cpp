@@ -168,7 +168,7 @@ void SmoothLog(std::span<const double> Xs, std::span<double> Ys, double Width)
 void TKvAkima::Interpolate(std::span<const double> X, std::span<const double> Y, TKvOptionalValues W, double Start,
                            double Stop)
 {
-    // 1. Collect.
+    // Collect.
     size_t m = std::min(X.size(), Y.size());
     if (W)
         m = std::min(m, W->size());
@@ -187,11 +187,11 @@ void TKvAkima::Interpolate(std::span<const double> X, std::span<const double> Y,
     if (Points.size() < 3)
         Fault::NotEnoughData();
 
-    // 2. Sort.
+    // Sort.
     TPairArray Sequence{Points.data()};
     sortpoints::Sort(Sequence, 0, static_cast<int64_t>(Points.size()) - 1);
 
-    // 3. Merge equal X to the mean of their values.
+    // Merge equal X to the mean of their values.
     const size_t Merged = sortpoints::MergeEqualX(Points, &TPair::Y);
     std::vector<double> KnotX(Merged), KnotY(Merged);
     for (size_t i = 0; i < Merged; ++i) {
@@ -202,7 +202,7 @@ void TKvAkima::Interpolate(std::span<const double> X, std::span<const double> Y,
     if (KnotX.size() < 3)
         Fault::NotEnoughData();
 
-    // 4. Smoothing.
+    // Smoothing.
     if (DoSmoothing) {
         if (LogSmoothing)
             SmoothLog(KnotX, KnotY, SmoothRange);
@@ -219,7 +219,7 @@ void TKvAkima::BuildFromKnots(std::span<const double> KnotX, std::span<const dou
     if (n < 3)
         Fault::NotEnoughData();
 
-    // 5. Size the arrays.
+    // Size the arrays.
     Knots.assign(n + 4, 0);
     A.assign(n + 4, 0);
     B.assign(n + 4, 0);
@@ -227,9 +227,9 @@ void TKvAkima::BuildFromKnots(std::span<const double> KnotX, std::span<const dou
     D.assign(n + 4, 0);
     Slopes.assign(n + 5, 0);
 
-    // 6. Akima slopes in the two-place shifted scheme: the data occupy
+    // Akima slopes in the two-place shifted scheme: the data occupy
     // indices 2 to n + 1, two extrapolated knots on each side. Here Knots and
-    // A hold the shifted arrays until step 8.
+    // A hold the shifted arrays until they are shifted back.
     double* Xs = Knots.data();
     double* As = A.data();
     double* Bs = B.data();
@@ -259,7 +259,7 @@ void TKvAkima::BuildFromKnots(std::span<const double> KnotX, std::span<const dou
     S[n + 3] = 2 * S[n + 2] - S[n + 1];
     S[n + 4] = 2 * S[n + 3] - S[n + 2];
 
-    // 7. Knot derivatives at the data knots (i = 2 .. n + 1) and at the two
+    // Knot derivatives at the data knots (i = 2 .. n + 1) and at the two
     // extrapolated knots right of them (n + 2, n + 3).
     for (size_t i = 2; i <= n + 3; ++i) {
         if (S[i - 2] == S[i - 1] && S[i] == S[i + 1]) {
@@ -271,7 +271,7 @@ void TKvAkima::BuildFromKnots(std::span<const double> KnotX, std::span<const dou
         }
     }
 
-    // 8. Shift back down by two places: knot k of the data at index k, the
+    // Shift back down by two places: knot k of the data at index k, the
     // extrapolated knots at n and n + 1.
     for (size_t i = 0; i <= n + 1; ++i) {
         Xs[i] = Xs[i + 2];
@@ -281,7 +281,7 @@ void TKvAkima::BuildFromKnots(std::span<const double> KnotX, std::span<const dou
     for (size_t i = n + 2; i < n + 4; ++i)
         Xs[i] = As[i] = Bs[i] = 0;
 
-    // 9. Cubic coefficients of the data intervals (i = 0 .. n - 2) and of the
+    // Cubic coefficients of the data intervals (i = 0 .. n - 2) and of the
     // two continuation pieces (n - 1: last data knot to the extrapolated
     // knot; n: beyond it), all Hermite pieces between the knot derivatives.
     for (size_t i = 0; i <= n; ++i) {
@@ -296,7 +296,7 @@ void TKvAkima::BuildFromKnots(std::span<const double> KnotX, std::span<const dou
     KnotCount = static_cast<int32_t>(n);
     CheckCoefficients(KnotCount + 1);
 
-    // 10.
+    // a new evaluation searches from the first interval again
     ResetSearch();
 }
 

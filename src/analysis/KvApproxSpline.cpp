@@ -82,7 +82,7 @@ void BandSolve(int32_t n, int32_t ml, int32_t mu, std::span<double> b, std::span
 void TKvApproxSpline::Interpolate(std::span<const double> X, std::span<const double> Y, TKvOptionalValues W,
                                   double Start, double Stop)
 {
-    // 1. Collect.
+    // Collect.
     size_t m = std::min(X.size(), Y.size());
     if (W)
         m = std::min(m, W->size());
@@ -104,16 +104,16 @@ void TKvApproxSpline::Interpolate(std::span<const double> X, std::span<const dou
     if (Points.size() < 6)
         Fault::NotEnoughData();
 
-    // 2. Sort, each point keeping its value and weight.
+    // Sort, each point keeping its value and weight.
     TTripleArray Sequence{Points.data()};
     sortpoints::Sort(Sequence, 0, static_cast<int64_t>(Points.size()) - 1);
 
-    // 3. Merge equal X to the means of their values and of their weights.
+    // Merge equal X to the means of their values and of their weights.
     const size_t n = sortpoints::MergeEqualX(Points, &TTriple::Y, &TTriple::W);
     if (n < 6)
         Fault::NotEnoughData();
 
-    // 4. Size the arrays and compute.
+    // Size the arrays and compute.
     Knots.assign(n + 1, 0);
     A.assign(n + 1, 0);
     B.assign(n + 1, 0);
@@ -142,7 +142,8 @@ void TKvApproxSpline::ComputeSmoothingSpline()
     double* y = A.data();
     const double* w = PointWeights.data();
 
-    // 1.
+    // Interval widths, their reciprocals, 6 / weight and the sums of
+    // neighbouring reciprocals.
     std::vector<double> h(n - 1), r(n - 1), r2(n - 1), p(n), s(n, 0);
     for (size_t i = 0; i + 1 < n; ++i) {
         h[i] = x[i + 1] - x[i];
@@ -154,7 +155,7 @@ void TKvApproxSpline::ComputeSmoothingSpline()
     for (size_t i = 1; i + 1 < n; ++i)
         s[i] = r[i - 1] + r[i];
 
-    // 2. The symmetric five-diagonal matrix in band storage (row j belongs
+    // The symmetric five-diagonal matrix in band storage (row j belongs
     // to the inner knot j + 1; columns j - 2 .. j + 2 at 0 .. 4).
     const size_t N = n - 2;
     std::vector<double> M(N * 5, 0);
@@ -166,28 +167,28 @@ void TKvApproxSpline::ComputeSmoothingSpline()
     for (size_t j = 2; j < N; ++j)
         At(j, j - 2) = At(j - 2, j) = p[j] * r[j - 1] * r[j];
 
-    // 3.
+    // Right-hand side: three times the change of the data slopes.
     std::vector<double> g(N);
     for (size_t j = 0; j < N; ++j)
         g[j] = 3 * ((y[j + 2] - y[j + 1]) * r[j + 1] - (y[j + 1] - y[j]) * r[j]);
 
-    // 4.
+    // Second-derivative halves at the inner knots.
     BandSolve(static_cast<int32_t>(N), 2, 2, g, M);
 
-    // 5. Natural end conditions.
+    // Natural end conditions.
     C[0] = 0;
     for (size_t i = 1; i + 1 < n; ++i)
         C[i] = g[i - 1];
     C[n - 1] = 0;
 
-    // 6. Smoothed values, from the data values (A holds them until now).
+    // Smoothed values, from the data values (A holds them until now).
     std::vector<double> Data(y, y + n);
     A[0] = Data[0] + (p[0] / 3) * r[0] * (C[0] - C[1]);
     for (size_t i = 1; i + 1 < n; ++i)
         A[i] = Data[i] - (p[i] / 3) * (C[i - 1] * r[i - 1] - s[i] * C[i] + C[i + 1] * r[i]);
     A[n - 1] = Data[n - 1] - (p[n - 1] / 3) * r[n - 2] * (C[n - 2] - C[n - 1]);
 
-    // 7.
+    // Slope and cubic coefficients of every interval.
     for (size_t i = 0; i + 1 < n; ++i) {
         B[i] = (A[i + 1] - A[i]) * r[i] - (2 * C[i] + C[i + 1]) * h[i] / 3;
         D[i] = (C[i + 1] - C[i]) * r[i] / 3;
@@ -197,7 +198,7 @@ void TKvApproxSpline::ComputeSmoothingSpline()
     B[n - 1] = B[n - 2] + h[n - 2] * (2 * C[n - 2] + 3 * D[n - 2] * h[n - 2]);
     D[n - 1] = 0;
 
-    // 8. Entry n repeats entry n - 1.
+    // Entry n repeats entry n - 1.
     Knots[n] = Knots[n - 1];
     A[n] = A[n - 1];
     B[n] = B[n - 1];
