@@ -2,16 +2,6 @@
 
 namespace kv {
 
-void TKvApproxSplineSecondary::SetParentSeries(TKvSeries* Value)
-{
-    FParentSeries = Value;
-    if (Value == nullptr)
-        return;
-    SetXAxis(Value->XAxis());
-    FSecondary.Assign(*this, *Value);
-    JoinParent();
-}
-
 void TKvASplineDifferential::CalculateFunction()
 {
     InterpolateParent();

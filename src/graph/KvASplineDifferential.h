@@ -4,21 +4,11 @@
 // their own.
 
 #include "KvApproxSplineLine.h"
-#include "KvSecondaryAxis.h"
+#include "KvSecondaryAxisCurve.h"
 
 namespace kv {
 
-class TKvApproxSplineSecondary : public TKvApproxSplineFunction {
-public:
-    using TKvApproxSplineFunction::TKvApproxSplineFunction;
-    ~TKvApproxSplineSecondary() override { FSecondary.Restore(*this); }
-
-    bool WasSlave() const { return FSecondary.WasSlave; }
-    void SetParentSeries(TKvSeries* Value) override;
-
-private:
-    TKvSecondaryAxis FSecondary;
-};
+using TKvApproxSplineSecondary = TKvSecondaryAxisCurve<TKvApproxSplineFunction>;
 
 class TKvASplineDifferential : public TKvApproxSplineSecondary {
 public:

@@ -4,22 +4,11 @@
 // own.
 
 #include "KvInterpolatedLine.h"
-#include "KvSecondaryAxis.h"
+#include "KvSecondaryAxisCurve.h"
 
 namespace kv {
 
-class TKvInterpolatedSecondary : public TKvAkimaFunction {
-public:
-    using TKvAkimaFunction::TKvAkimaFunction;
-    ~TKvInterpolatedSecondary() override { FSecondary.Restore(*this); }
-
-    bool WasSlave() const { return FSecondary.WasSlave; }
-    // Takes the parent's X axis and a secondary Y axis, then attaches.
-    void SetParentSeries(TKvSeries* Value) override;
-
-private:
-    TKvSecondaryAxis FSecondary;
-};
+using TKvInterpolatedSecondary = TKvSecondaryAxisCurve<TKvAkimaFunction>;
 
 class TKvDifferential : public TKvInterpolatedSecondary {
 public:
