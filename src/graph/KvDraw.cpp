@@ -3,6 +3,7 @@
 #include "KvPropertyChange.h"
 
 #include "metafile/KvMetafileEngine.h"
+#include "metafile/KvMfGeometry.h"
 
 #include <QPaintEngine>
 #include <QPolygon>
@@ -235,37 +236,6 @@ bool NeedsOwnClipping(const QPainter& Canvas)
     const QPaintEngine* Engine = Canvas.paintEngine();
     return Engine && Engine->type() == QPaintEngine::SVG;
 }
-
-namespace {
-
-// Liang-Barsky: the part of segment A-B inside Clip, if any.
-bool ClipSegment(QPointF& A, QPointF& B, const QRectF& Clip)
-{
-    double T0 = 0, T1 = 1;
-    const double Dx = B.x() - A.x(), Dy = B.y() - A.y();
-    const double P[4] = {-Dx, Dx, -Dy, Dy};
-    const double Q[4] = {A.x() - Clip.left(), Clip.right() - A.x(), A.y() - Clip.top(), Clip.bottom() - A.y()};
-    for (int k = 0; k < 4; ++k) {
-        if (P[k] == 0) {
-            if (Q[k] < 0)
-                return false;
-            continue;
-        }
-        const double R = Q[k] / P[k];
-        if (P[k] < 0)
-            T0 = std::max(T0, R);
-        else
-            T1 = std::min(T1, R);
-        if (T0 > T1)
-            return false;
-    }
-    const QPointF Start = A;
-    A = Start + QPointF(Dx, Dy) * T0;
-    B = Start + QPointF(Dx, Dy) * T1;
-    return true;
-}
-
-} // namespace
 
 void DrawClippedPolyline(QPainter& Canvas, const QPoint* Points, int32_t Count, const QRectF& Clip)
 {

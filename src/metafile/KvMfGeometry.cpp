@@ -9,7 +9,28 @@ namespace kv {
 
 namespace {
 
-// Liang-Barsky: the part of segment A-B inside Clip, if any.
+bool Finite(const QPointF& P) { return std::isfinite(P.x()) && std::isfinite(P.y()); }
+
+// One edge of the guard for the polygon cut: inside test and crossing.
+struct TEdge {
+    int Axis;      // 0: x, 1: y
+    double Value;
+    bool KeepBelow;
+    bool Inside(const QPointF& P) const
+    {
+        const double V = Axis == 0 ? P.x() : P.y();
+        return KeepBelow ? V <= Value : V >= Value;
+    }
+    QPointF Cross(const QPointF& A, const QPointF& B) const
+    {
+        const double a = Axis == 0 ? A.x() : A.y(), b = Axis == 0 ? B.x() : B.y();
+        const double t = (Value - a) / (b - a);
+        return A + (B - A) * t;
+    }
+};
+
+} // namespace
+
 bool ClipSegment(QPointF& A, QPointF& B, const QRectF& Clip)
 {
     double T0 = 0, T1 = 1;
@@ -35,28 +56,6 @@ bool ClipSegment(QPointF& A, QPointF& B, const QRectF& Clip)
     B = Start + QPointF(Dx, Dy) * T1;
     return true;
 }
-
-bool Finite(const QPointF& P) { return std::isfinite(P.x()) && std::isfinite(P.y()); }
-
-// One edge of the guard for the polygon cut: inside test and crossing.
-struct TEdge {
-    int Axis;      // 0: x, 1: y
-    double Value;
-    bool KeepBelow;
-    bool Inside(const QPointF& P) const
-    {
-        const double V = Axis == 0 ? P.x() : P.y();
-        return KeepBelow ? V <= Value : V >= Value;
-    }
-    QPointF Cross(const QPointF& A, const QPointF& B) const
-    {
-        const double a = Axis == 0 ? A.x() : A.y(), b = Axis == 0 ? B.x() : B.y();
-        const double t = (Value - a) / (b - a);
-        return A + (B - A) * t;
-    }
-};
-
-} // namespace
 
 std::vector<TKvMfPolyline> ClipPolyline(const TKvMfPolyline& Line, const QRectF& Guard)
 {

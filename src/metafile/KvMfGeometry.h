@@ -13,6 +13,8 @@ namespace kv {
 
 using TKvMfPolyline = std::vector<QPointF>;
 
+// The part of segment A-B inside Clip (Liang-Barsky); false when none is.
+bool ClipSegment(QPointF& A, QPointF& B, const QRectF& Clip);
 // The parts of an open polyline inside Guard, each as its own polyline.
 std::vector<TKvMfPolyline> ClipPolyline(const TKvMfPolyline& Line, const QRectF& Guard);
 // A closed polygon cut to Guard; empty when nothing of it is inside.
