@@ -749,8 +749,10 @@ void TReader::FinishPicture()
         P.GoalWidth = Bitmap ? P.Width * 15 : P.Width * 1440 / 2540;
     if (P.GoalHeight == 0)
         P.GoalHeight = Bitmap ? P.Height * 15 : P.Height * 1440 / 2540;
-    P.GoalWidth = static_cast<int>(std::min<int64_t>(int64_t(P.GoalWidth) * P.ScaleX / 100, MaxGoal));
-    P.GoalHeight = static_cast<int>(std::min<int64_t>(int64_t(P.GoalHeight) * P.ScaleY / 100, MaxGoal));
+    // A goal scaled down to nothing stays one twip: a zero goal means "from
+    // the pixel size" when read again, so the picture would grow back.
+    P.GoalWidth = static_cast<int>(std::clamp<int64_t>(int64_t(P.GoalWidth) * P.ScaleX / 100, 1, MaxGoal));
+    P.GoalHeight = static_cast<int>(std::clamp<int64_t>(int64_t(P.GoalHeight) * P.ScaleY / 100, 1, MaxGoal));
     TTarget& T = FTargets[St.Target];
     const bool Fallback = S().NonShpPict && FShpTarget == St.Target && FShpPicture == T.Cursor.position() - 1;
     if (Fallback) {
