@@ -544,7 +544,14 @@ void TReader::Bytes(std::string_view Data)
     this->Text(Text);
 }
 
-void TReader::Char(char16_t C) { Text(QString(QChar(C))); }
+void TReader::Char(char16_t C)
+{
+    // \~ and its kind belong to a font name too: the writer escapes them there
+    if (S().Dest == TDest::FontTable)
+        FFontName += QChar(C);
+    else
+        Text(QString(QChar(C)));
+}
 
 // Characters a document cannot hold as text (controls, the object and
 // frame marks QTextDocument uses itself) are dropped; a paragraph
