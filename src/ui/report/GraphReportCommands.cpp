@@ -1,45 +1,32 @@
 #include "GraphReportCommands.h"
 
+#include "GraphRichTextForm.h"
 #include "RichPreviewForm.h"
 
 #include "ui/graphwindow/GraphForm.h"
 
 #include "report/KvReportClipboard.h"
-#include "report/KvRtfWriter.h"
-#include "workspace/KvReportCommand.h"
+#include "report/KvReportPaginator.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QCoreApplication>
-#include <QFileDialog>
-#include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
-
-#include <optional>
 
 namespace kv {
 
 namespace {
 
-// One printer for every report, so the set-up is kept between commands.
-QPrinter& ReportPrinter()
-{
-    static QPrinter Printer(QPrinter::HighResolution);
-    return Printer;
-}
+QPrinter& ReportPrinter() { return TGraphRichText::ReportPrinter(); }
 
-std::optional<TKvRtfDocument> PrepareReport(TGraphForm& Form)
+// The merged report of the window, made by the shared report window.
+const TKvRtfDocument& PrepareReport(TGraphForm& Form)
 {
-    const std::string Last = (QCoreApplication::applicationDirPath() + "/Templates/Default.rtf").toStdString();
-    try {
-        return MergeWindowReport(Form.Model(), {}, Last);
-    } catch (const EKvError& E) {
-        QMessageBox::critical(&Form, "Report", QString::fromStdString(E.what()));
-        return std::nullopt;
-    }
+    TGraphRichText& Report = TGraphRichText::Shared(Form.Table());
+    Report.PrepareReport(Form);
+    return Report.MergedDocument();
 }
 
 void Connect(TGraphForm& Form, const char* Name, void (*Command)(TGraphForm&))
@@ -49,28 +36,37 @@ void Connect(TGraphForm& Form, const char* Name, void (*Command)(TGraphForm&))
     QObject::connect(A, &QAction::triggered, &Form, [&Form, Command] { Command(Form); });
 }
 
+// The window opens on the merged report; its template page edits the
+// template. It is modal, as the graph window it reports on must stay.
+void EditGraphPrintout(TGraphForm& Form)
+{
+    PrepareReport(Form);
+    TGraphRichText& Report = TGraphRichText::Shared(Form.Table());
+    Report.setWindowModality(Qt::ApplicationModal);
+    Report.show();
+    Report.raise();
+    Report.activateWindow();
+}
+
 void ReportToClipboard(TGraphForm& Form)
 {
-    if (const auto Report = PrepareReport(Form))
-        QApplication::clipboard()->setMimeData(ReportMimeData(*Report).release());
+    QApplication::clipboard()->setMimeData(ReportMimeData(PrepareReport(Form)).release());
 }
 
 void PrintPreview(TGraphForm& Form)
 {
-    if (const auto Report = PrepareReport(Form)) {
-        TRichPreviewForm Preview(&Form);
-        Preview.SetReport(*Report);
-        Preview.exec();
-    }
+    const TKvRtfDocument& Report = PrepareReport(Form);
+    TRichPreviewForm Preview(&Form);
+    Preview.SetReport(Report);
+    Preview.exec();
 }
 
 void PrintReport(TGraphForm& Form)
 {
-    if (const auto Report = PrepareReport(Form)) {
-        QPrintDialog Dialog(&ReportPrinter(), &Form);
-        if (Dialog.exec() == QDialog::Accepted)
-            TKvReportPaginator(*Report).Print(ReportPrinter());
-    }
+    const TKvRtfDocument& Report = PrepareReport(Form);
+    QPrintDialog Dialog(&ReportPrinter(), &Form);
+    if (Dialog.exec() == QDialog::Accepted)
+        TKvReportPaginator(Report).Print(ReportPrinter());
 }
 
 void PrinterSetup(TGraphForm& Form)
@@ -79,27 +75,18 @@ void PrinterSetup(TGraphForm& Form)
     Dialog.exec();
 }
 
+// The report window's save on its merged page: the last report folder.
 void SaveReport(TGraphForm& Form)
 {
-    const auto Report = PrepareReport(Form);
-    if (!Report)
-        return;
-    QString File = QFileDialog::getSaveFileName(&Form, "Save Report", QString(), "Documents (*.rtf)");
-    if (File.isEmpty())
-        return;
-    if (!File.endsWith(".rtf", Qt::CaseInsensitive))
-        File += ".rtf";
-    try {
-        WriteRtfFile(*Report, File);
-    } catch (const EKvError& E) {
-        QMessageBox::critical(&Form, "Save Report", QString::fromStdString(E.what()));
-    }
+    PrepareReport(Form);
+    TGraphRichText::Shared(Form.Table()).SaveDocument();
 }
 
 } // namespace
 
 void AttachReportCommands(TGraphForm& Form)
 {
+    Connect(Form, "EditGraphPrintout", EditGraphPrintout);
     Connect(Form, "ReportClipBoard", ReportToClipboard);
     Connect(Form, "PrintPreview", PrintPreview);
     Connect(Form, "PrintReport", PrintReport);

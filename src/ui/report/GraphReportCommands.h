@@ -1,7 +1,8 @@
 #pragma once
-// The report commands of a graph window: report to the clipboard, print
-// preview, print, printer set-up and save. Each merges the window's
-// template (or the settings' last one, or the shipped default) first.
+// The report commands of a graph window: the report window, report to the
+// clipboard, print preview, print, printer set-up and save. Each but the
+// set-up first lets the shared report window merge the window's template
+// (its own, else the settings' last one, else the shipped default).
 
 namespace kv {
 

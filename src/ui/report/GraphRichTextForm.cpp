@@ -1,0 +1,648 @@
+#include "GraphRichTextForm.h"
+
+#include "ReportFormatBar.h"
+#include "ReportMergeBar.h"
+#include "ReportPictureFile.h"
+#include "RichPreviewForm.h"
+
+#include "ui/MainTableForm.h"
+#include "ui/graphwindow/GraphForm.h"
+
+#include "report/KvDefaultTemplate.h"
+#include "report/KvReportMerge.h"
+#include "report/KvReportPaginator.h"
+#include "report/KvRtfReader.h"
+#include "report/KvRtfWriter.h"
+#include "workspace/KvGraphReportSource.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace kv {
+
+namespace {
+
+QString Q(const std::string& S) { return QString::fromStdString(S); }
+std::string S(const QString& Q) { return Q.toStdString(); }
+
+// The remembered folder of a path that may name a file or a folder.
+QString FolderOf(const QString& Path)
+{
+    if (Path.isEmpty())
+        return {};
+    const QFileInfo Info(Path);
+    return Info.isDir() ? Info.absoluteFilePath() : Info.absolutePath();
+}
+
+const QColor FieldBackground(255, 236, 160);
+
+} // namespace
+
+TGraphRichText::TGraphRichText(TMainTableForm& Table) : QMainWindow(&Table, Qt::Window), FTable(Table)
+{
+    setObjectName("GraphRichText");
+    setWindowTitle("Plot / Edit current Graph Printout");
+    resize(1000, 800);
+    for (auto& P : FPages)
+        P.Document = std::make_unique<TKvRtfDocument>();
+    FTabs = new QTabWidget(this);
+    FTabs->addTab(CreatePage(PgTemplate), "Template");
+    FTabs->addTab(CreatePage(PgMerged), "Merged Text");
+    setCentralWidget(FTabs);
+
+    FMergeBar = new TReportMergeBar(this);
+    FMergeBar->OnInsertField = [this](const QString& Name, const QString& Content) { InsertField(Name, Content); };
+    FMergeBar->CoeffIndex = [this] { return CoeffIndex; };
+    connect(FMergeBar->MergeAction(), &QAction::triggered, this, &TGraphRichText::MergeExecute);
+    FFormatBar = new TReportFormatBar(this);
+    CreateActions();
+    CreateMenus();
+    addToolBar(FMergeBar);
+    addToolBarBreak();
+    addToolBar(FFormatBar);
+
+    for (size_t i = 0; i < FPanels.size(); ++i) {
+        FPanels[i] = new QLabel(this);
+        FPanels[i]->setMinimumWidth(i < 2 ? 80 : 300);
+        statusBar()->addWidget(FPanels[i], i < 2 ? 0 : 1);
+    }
+    connect(FTabs, &QTabWidget::currentChanged, this, [this] { PageChanged(); });
+    for (TPage P : {PgTemplate, PgMerged})
+        AttachPart(P);
+    PageChanged();
+}
+
+TGraphRichText::~TGraphRichText()
+{
+    // the editors must let go of the documents before these are freed
+    for (auto& P : FPages)
+        P.Editor->setDocument(new QTextDocument(P.Editor));
+}
+
+TGraphRichText& TGraphRichText::Shared(TMainTableForm& Table)
+{
+    auto* Form = Table.findChild<TGraphRichText*>(QString(), Qt::FindDirectChildrenOnly);
+    return Form ? *Form : *new TGraphRichText(Table);
+}
+
+QPrinter& TGraphRichText::ReportPrinter()
+{
+    static QPrinter Printer(QPrinter::HighResolution);
+    return Printer;
+}
+
+QWidget* TGraphRichText::CreatePage(TPage Page)
+{
+    auto* W = new QWidget(this);
+    auto* Layout = new QVBoxLayout(W);
+    Layout->setContentsMargins(0, 0, 0, 0);
+    Layout->setSpacing(0);
+    auto* Editor = new QTextEdit(W);
+    Editor->setObjectName(Page == PgTemplate ? "TemplateEditor" : "MergedEditor");
+    Editor->installEventFilter(this);
+    auto* Parts = new QTabBar(W);
+    Parts->setShape(QTabBar::RoundedSouth);
+    for (const char* Name : {"Body", "Header", "Footer"})
+        Parts->addTab(Name);
+    Parts->setToolTip("Change active part of editor (Body/Header/Footer)");
+    Layout->addWidget(Editor, 1);
+    Layout->addWidget(Parts);
+    FPages[Page].Editor = Editor;
+    FPages[Page].Parts = Parts;
+    connect(Parts, &QTabBar::currentChanged, this, [this, Page](int i) { SetPart(Page, static_cast<TPart>(i)); });
+    connect(Editor, &QTextEdit::cursorPositionChanged, this, [this, Page] { CaretMoved(Page); });
+    connect(Editor, &QTextEdit::textChanged, this, [this, Page] {
+        UpdateInsertPoints(Page);
+        UpdateStatus();
+    });
+    return W;
+}
+
+QAction* TGraphRichText::AddAction(const QString& Name, const QString& Caption, const QString& Hint,
+                                   const QKeySequence& Key)
+{
+    auto* A = new QAction(Caption, this);
+    A->setObjectName(Name);
+    A->setToolTip(Hint);
+    A->setStatusTip(Hint);
+    A->setShortcut(Key);
+    FActions[Name] = A;
+    return A;
+}
+
+QAction* TGraphRichText::Action(const QString& Name) const
+{
+    const auto It = FActions.find(Name);
+    return It == FActions.end() ? nullptr : It->second;
+}
+
+void TGraphRichText::CreateActions()
+{
+    const auto On = [this](QAction* A, auto Slot) { connect(A, &QAction::triggered, this, Slot); };
+    On(AddAction("FileNew", "&New", "Clear the whole Document"), [this] { NewDocument(); });
+    On(AddAction("FileOpen", "&Open", "Load Document", QKeySequence::Open), [this] { OpenDocument(); });
+    On(AddAction("FileSave", "&Save", "Save Document", QKeySequence::Save), [this] { SaveDocument(); });
+    On(AddAction("FilePrint", "&Print", "Print Document", QKeySequence::Print), [this] { PrintDocument(); });
+    On(AddAction("FilePrinterSetup", "Printer &Setup", "Set up the printer"), [this] { PrinterSetup(); });
+    On(AddAction("FilePreview", "Pre&view", "Preview Pages"), [this] { PreviewDocument(); });
+    On(AddAction("FileClose", "&Close", "Close Window"), [this] { close(); });
+    On(AddAction("InsertImage", "&Image", "Insert image from file"), [this] { InsertImage(); });
+    On(AddAction("InsertPageNumber", "&Page Number", "Insert current page number (arabic)"),
+       [this] { InsertPageField("PAGE"); });
+    On(AddAction("InsertPageCount", "&Number of Pages", "Insert total number of pages in document"),
+       [this] { InsertPageField("NUMPAGES"); });
+    QAction* Points = AddAction("InsertPoints", "&Insert Points", "Show or hide the merge fields' marks");
+    Points->setCheckable(true);
+    Points->setChecked(FInsertPoints);
+    connect(Points, &QAction::toggled, this, &TGraphRichText::ShowInsertPoints);
+    QAction* Marks =
+        AddAction("SpaceMarkers", "&Paragraph and Space Markers", "Show or hide paragraph, blank and tab marks");
+    Marks->setCheckable(true);
+    connect(Marks, &QAction::toggled, this, &TGraphRichText::ShowSpaceMarkers);
+    auto* Zooms = new QActionGroup(this);
+    const std::pair<TZoom, QAction*> ZoomActions[] = {
+        {TZoom::Zoom100, AddAction("Zoom100", "Zoom 100%", "Zoom to 100%")},
+        {TZoom::ZoomWidth, AddAction("ZoomWidth", "Zoom to Width", "Show whole Width ")},
+        {TZoom::ZoomPage, AddAction("ZoomPage", "Zoom Page", "Show complete Page")}};
+    for (const auto& [Z, A] : ZoomActions) {
+        A->setCheckable(true);
+        Zooms->addAction(A);
+        connect(A, &QAction::triggered, this, [this, Z = Z] { SetZoom(Z); });
+    }
+}
+
+void TGraphRichText::CreateMenus()
+{
+    const auto Fill = [this](const QString& Title, std::initializer_list<const char*> Names) {
+        QMenu* M = menuBar()->addMenu(Title);
+        for (const char* N : Names)
+            if (*N)
+                M->addAction(Action(N));
+            else
+                M->addSeparator();
+        return M;
+    };
+    Fill("&File", {"FileNew", "FileOpen", "FileSave", "", "FilePrint", "FilePrinterSetup", "FilePreview", "",
+                   "FileClose"});
+    Fill("&Insert", {"InsertImage", "InsertPageNumber", "InsertPageCount"});
+    Fill("&View", {"InsertPoints", "SpaceMarkers", "", "Zoom100", "ZoomWidth", "ZoomPage"});
+    QMenu* Format = menuBar()->addMenu("F&ormat");
+    Format->addActions(FFormatBar->Commands());
+    QMenu* Merge = menuBar()->addMenu("&Merge");
+    Merge->addAction(FMergeBar->MergeAction());
+}
+
+// ---------------------------------------------------------------- pages
+
+TGraphRichText::TPage TGraphRichText::ActivePage() const
+{
+    return FTabs->currentIndex() == PgMerged ? PgMerged : PgTemplate;
+}
+
+void TGraphRichText::ShowPage(TPage Page) { FTabs->setCurrentIndex(Page); }
+
+QTextDocument& TGraphRichText::PartDocument(TPage Page) const
+{
+    TKvRtfDocument& D = Document(Page);
+    switch (FPages[Page].Part) {
+    case PtHeader:
+        return *D.Header;
+    case PtFooter:
+        return *D.Footer;
+    default:
+        return *D.Body;
+    }
+}
+
+void TGraphRichText::SetPart(TPage Page, TPart Part)
+{
+    FPages[Page].Part = Part;
+    if (FPages[Page].Parts->currentIndex() != Part) {
+        const QSignalBlocker Block(FPages[Page].Parts);
+        FPages[Page].Parts->setCurrentIndex(Part);
+    }
+    AttachPart(Page);
+}
+
+// The editor shows the chosen part; editing it can be undone.
+void TGraphRichText::AttachPart(TPage Page)
+{
+    QTextDocument& D = PartDocument(Page);
+    D.setUndoRedoEnabled(true);
+    FPages[Page].Editor->setDocument(&D);
+    ApplyViewOptions(Page);
+    if (Page == ActivePage())
+        FFormatBar->SetEditor(FPages[Page].Editor);
+    UpdateStatus();
+}
+
+void TGraphRichText::SetDocument(TPage Page, const TKvRtfDocument& Source)
+{
+    auto Fresh = std::make_unique<TKvRtfDocument>(Source);
+    std::swap(FPages[Page].Document, Fresh);
+    AttachPart(Page); // before the old parts go with Fresh
+    Fresh.reset();
+    SetModified(Page, false);
+}
+
+bool TGraphRichText::IsModified(TPage Page) const
+{
+    const TKvRtfDocument& D = Document(Page);
+    return D.Body->isModified() || D.Header->isModified() || D.Footer->isModified();
+}
+
+void TGraphRichText::SetModified(TPage Page, bool Modified)
+{
+    TKvRtfDocument& D = Document(Page);
+    for (QTextDocument* Part : {D.Body.get(), D.Header.get(), D.Footer.get()})
+        Part->setModified(Modified);
+    UpdateStatus();
+}
+
+void TGraphRichText::PageChanged()
+{
+    const TPage Page = ActivePage();
+    FMergeBar->setVisible(Page == PgTemplate);
+    FFormatBar->SetEditor(FPages[Page].Editor);
+    const char* Names[] = {"Zoom100", "ZoomWidth", "ZoomPage"};
+    Action(Names[static_cast<int>(FPages[Page].Zoom)])->setChecked(true);
+    UpdateStatus();
+}
+
+// ---------------------------------------------------------------- merge
+
+void TGraphRichText::PrepareReport(TGraphForm& Form)
+{
+    GraphWindow = &Form;
+    QString File = Q(Form.Model().TemplateFile);
+    if (File.isEmpty() || !QFileInfo::exists(File))
+        File = Q(FTable.Settings().LastTemplateLoaded);
+    SetPart(PgTemplate, PtBody);
+    try {
+        SetDocument(PgTemplate, QFileInfo::exists(File) ? ReadRtfFile(File) : DefaultTemplate());
+    } catch (const EKvError& E) {
+        // an unreadable template merges to an empty report
+        SetDocument(PgTemplate, TKvRtfDocument());
+        Fail(Q(E.what()));
+    }
+    MergeExecute();
+}
+
+void TGraphRichText::MergeExecute()
+{
+    if (!GraphWindow) {
+        Fail("There is no graph window to report on.");
+        return;
+    }
+    try {
+        const TKvGraphReportSource Source(GraphWindow->Model());
+        TKvReportMerge Merge(Source);
+        SetDocument(PgMerged, Merge.Merge(TemplateDocument()));
+    } catch (const EKvError& E) {
+        Fail(Q(E.what()));
+    }
+    CoeffIndex = 1;
+    CalcIndex = 1;
+    SeriesIndex = 0;
+    ShowPage(PgMerged);
+    RefreshFieldLists();
+}
+
+void TGraphRichText::RefreshFieldLists()
+{
+    const TKvDataWithErrorSeries* Series = nullptr;
+    if (GraphWindow) {
+        const auto All = GraphWindow->Model().DataSeries();
+        if (SeriesIndex >= 0 && SeriesIndex < static_cast<int>(All.size()))
+            Series = All[static_cast<size_t>(SeriesIndex)];
+    }
+    FMergeBar->SetResults(Series ? &Series->Results : nullptr);
+}
+
+void TGraphRichText::InsertField(const QString& Name, const QString& Content)
+{
+    CoeffIndex = 1;
+    CalcIndex = 1;
+    SeriesIndex = 0;
+    QTextEdit* Editor = FPages[PgTemplate].Editor;
+    QTextCursor C = Editor->textCursor();
+    const QTextCharFormat Plain = WithoutField(C.charFormat());
+    C.insertText(Content, AsField(Plain, NewFieldId(), MergeFieldInstruction(Name)));
+    Editor->setTextCursor(C);
+    Editor->setCurrentCharFormat(Plain); // typing on does not grow the field
+    Editor->setFocus();
+}
+
+// ---------------------------------------------------------------- files
+
+void TGraphRichText::NewDocument()
+{
+    const TPage Page = ActivePage();
+    SetDocument(Page, TKvRtfDocument());
+}
+
+QString TGraphRichText::ProposedFile() const
+{
+    const TKvTableSettings& Settings = FTable.Settings();
+    if (ActivePage() == PgMerged)
+        return FolderOf(Q(Settings.LastMerged));
+    const QString Own = GraphWindow ? Q(GraphWindow->Model().TemplateFile) : QString();
+    return Own.isEmpty() ? Q(Settings.LastTemplateLoaded) : Own;
+}
+
+bool TGraphRichText::OpenDocument()
+{
+    if (ActivePage() == PgTemplate)
+        SetPart(PgTemplate, PtBody);
+    QString Filter = DocumentFilter;
+    const QString Chosen = FTable.Services.OpenFileName("Load Document", ProposedFile(), DocumentFilter, Filter);
+    if (Chosen.isEmpty())
+        return false;
+    if (!QFileInfo::exists(Chosen)) {
+        Fail("File not found: " + Chosen);
+        return false;
+    }
+    return LoadFile(Chosen);
+}
+
+bool TGraphRichText::SaveDocument()
+{
+    if (ActivePage() == PgTemplate)
+        SetPart(PgTemplate, PtBody);
+    QString Filter = DocumentFilter;
+    QString Chosen = FTable.Services.SaveFileName("Save Document", ProposedFile(), DocumentFilter, Filter);
+    if (Chosen.isEmpty())
+        return false;
+    if (QFileInfo(Chosen).suffix().isEmpty())
+        Chosen += ".rtf";
+    return SaveFile(Chosen);
+}
+
+bool TGraphRichText::LoadFile(const QString& FileName)
+{
+    const TPage Page = ActivePage();
+    try {
+        SetDocument(Page, ReadRtfFile(FileName));
+    } catch (const EKvError& E) {
+        Fail(Q(E.what()));
+        return false;
+    }
+    TKvTableSettings& Settings = FTable.MutableSettings();
+    if (Page == PgTemplate) {
+        Settings.LastTemplateLoaded = S(FileName);
+        if (GraphWindow)
+            GraphWindow->Model().TemplateFile = S(FileName);
+    } else {
+        Settings.LastMerged = S(FolderOf(FileName) + "/");
+    }
+    return true;
+}
+
+bool TGraphRichText::SaveFile(const QString& FileName)
+{
+    const TPage Page = ActivePage();
+    try {
+        WriteRtfFile(Document(Page), FileName);
+    } catch (const EKvError& E) {
+        Fail(Q(E.what()));
+        return false;
+    }
+    SetModified(Page, false);
+    TKvTableSettings& Settings = FTable.MutableSettings();
+    if (Page == PgTemplate) {
+        Settings.LastTemplateLoaded = S(FileName);
+        if (GraphWindow)
+            GraphWindow->Model().TemplateFile = S(FileName);
+    } else {
+        Settings.LastMerged = S(FolderOf(FileName) + "/");
+    }
+    return true;
+}
+
+void TGraphRichText::PrintDocument()
+{
+    QPrintDialog Dialog(&ReportPrinter(), this);
+    if (Dialog.exec() == QDialog::Accepted)
+        TKvReportPaginator(ActiveDocument()).Print(ReportPrinter());
+}
+
+void TGraphRichText::PrinterSetup()
+{
+    QPageSetupDialog Dialog(&ReportPrinter(), this);
+    Dialog.exec();
+}
+
+void TGraphRichText::PreviewDocument()
+{
+    TRichPreviewForm Preview(this);
+    Preview.SetReport(ActiveDocument());
+    Preview.exec();
+}
+
+// ---------------------------------------------------------------- insert
+
+void TGraphRichText::InsertImage()
+{
+    QString Filter = ImageFilter;
+    const QString Chosen = FTable.Services.OpenFileName("Insert Image", QString(), ImageFilter, Filter);
+    if (!Chosen.isEmpty())
+        InsertImageFile(Chosen);
+}
+
+// A picture wider than the text area is shrunk to its width.
+void TGraphRichText::InsertImageFile(const QString& FileName)
+{
+    TKvPicture Picture;
+    try {
+        Picture = PictureFromFile(FileName);
+    } catch (const EKvError& E) {
+        Fail(Q(E.what()));
+        return;
+    }
+    const int Usable = ActiveDocument().UsableWidth();
+    if (Picture.GoalWidth > Usable && Usable > 0) {
+        Picture.GoalHeight = static_cast<int>(static_cast<long long>(Picture.GoalHeight) * Usable / Picture.GoalWidth);
+        Picture.GoalWidth = Usable;
+    }
+    QTextEdit* Editor = FPages[ActivePage()].Editor;
+    QTextCursor C = Editor->textCursor();
+    C.insertText(QString(QChar::ObjectReplacementCharacter), MakePictureFormat(*Editor->document(), Picture));
+    Editor->setTextCursor(C);
+}
+
+void TGraphRichText::InsertPageField(const QString& Instruction)
+{
+    QTextEdit* Editor = FPages[ActivePage()].Editor;
+    QTextCursor C = Editor->textCursor();
+    const QTextCharFormat Plain = WithoutField(C.charFormat());
+    C.insertText("1", AsField(Plain, NewFieldId(), Instruction));
+    Editor->setTextCursor(C);
+    Editor->setCurrentCharFormat(Plain);
+}
+
+// ---------------------------------------------------------------- view
+
+void TGraphRichText::ShowInsertPoints(bool Show)
+{
+    FInsertPoints = Show;
+    Action("InsertPoints")->setChecked(Show);
+    for (TPage P : {PgTemplate, PgMerged})
+        UpdateInsertPoints(P);
+}
+
+// The fields are marked by a background that is no part of the document.
+void TGraphRichText::UpdateInsertPoints(TPage Page)
+{
+    QTextEdit* Editor = FPages[Page].Editor;
+    QList<QTextEdit::ExtraSelection> Marks;
+    if (FInsertPoints)
+        for (const TKvField& F : FindFields(*Editor->document())) {
+            QTextEdit::ExtraSelection Mark;
+            Mark.cursor = QTextCursor(Editor->document());
+            Mark.cursor.setPosition(F.Start);
+            Mark.cursor.setPosition(F.End, QTextCursor::KeepAnchor);
+            Mark.format.setBackground(FieldBackground);
+            Marks << Mark;
+        }
+    Editor->setExtraSelections(Marks);
+}
+
+void TGraphRichText::ShowSpaceMarkers(bool Show)
+{
+    FSpaceMarkers = Show;
+    Action("SpaceMarkers")->setChecked(Show);
+    for (TPage P : {PgTemplate, PgMerged})
+        ApplyViewOptions(P);
+}
+
+void TGraphRichText::SetZoom(TZoom Zoom)
+{
+    FPages[ActivePage()].Zoom = Zoom;
+    ApplyViewOptions(ActivePage());
+    PageChanged();
+}
+
+// The editor wraps at the page's text width, or at its own width for
+// "Zoom to Width"; the space markers are a text option of the part shown.
+void TGraphRichText::ApplyViewOptions(TPage Page)
+{
+    QTextEdit* Editor = FPages[Page].Editor;
+    QTextDocument* D = Editor->document();
+    QTextOption Option = D->defaultTextOption();
+    const QTextOption::Flags Markers =
+        QTextOption::ShowTabsAndSpaces | QTextOption::ShowLineAndParagraphSeparators;
+    Option.setFlags(FSpaceMarkers ? Option.flags() | Markers : Option.flags() & ~Markers);
+    D->setDefaultTextOption(Option);
+    if (FPages[Page].Zoom == TZoom::ZoomWidth) {
+        Editor->setLineWrapMode(QTextEdit::WidgetWidth);
+    } else {
+        Editor->setLineWrapMode(QTextEdit::FixedPixelWidth);
+        Editor->setLineWrapColumnOrWidth(Document(Page).UsableWidth() * logicalDpiX() / 1440);
+    }
+    UpdateInsertPoints(Page);
+}
+
+// ---------------------------------------------------------------- status
+
+QString TGraphRichText::CaretFieldDescription() const
+{
+    const QTextCharFormat F = FPages[ActivePage()].Editor->textCursor().charFormat();
+    if (F.intProperty(RpFieldId) == 0)
+        return {};
+    return FieldDescription(FieldNameOf(F.stringProperty(RpFieldInstruction)));
+}
+
+// At the end of a field the caret types plain text, so the field keeps
+// its extent.
+void TGraphRichText::CaretMoved(TPage Page)
+{
+    UpdateStatus();
+    QTextEdit* Editor = FPages[Page].Editor;
+    QTextCursor C = Editor->textCursor();
+    const int Id = C.charFormat().intProperty(RpFieldId);
+    if (C.hasSelection() || Id == 0)
+        return;
+    QTextCursor Next(C);
+    Next.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+    if (!Next.hasSelection() || Next.charFormat().intProperty(RpFieldId) != Id)
+        Editor->setCurrentCharFormat(WithoutField(C.charFormat()));
+}
+
+void TGraphRichText::UpdateStatus()
+{
+    if (!FPanels[0])
+        return;
+    const TPage Page = ActivePage();
+    FPanels[0]->setText(IsModified(Page) ? "Modified" : "");
+    FPanels[1]->setText(FPages[Page].Editor->overwriteMode() ? "Overwrite" : "Insert");
+    FPanels[2]->setText(CaretFieldDescription());
+}
+
+void TGraphRichText::Fail(const QString& Message) const
+{
+    if (FTable.Services.ShowError)
+        FTable.Services.ShowError(Message);
+}
+
+// ---------------------------------------------------------------- events
+
+void TGraphRichText::closeEvent(QCloseEvent* Event)
+{
+    if (IsModified(PgTemplate)) {
+        const auto Answer = FTable.Services.Ask(QString(ModifiedQuestion).replace('\r', '\n'),
+                                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (Answer == QMessageBox::Cancel) {
+            Event->ignore();
+            return;
+        }
+        if (Answer == QMessageBox::Yes) {
+            ShowPage(PgTemplate);
+            // a save that did not happen keeps the window and the edits
+            if (!SaveDocument()) {
+                Event->ignore();
+                return;
+            }
+        }
+    }
+    Event->accept();
+}
+
+void TGraphRichText::changeEvent(QEvent* Event)
+{
+    QMainWindow::changeEvent(Event);
+    if (Event->type() == QEvent::ActivationChange && isActiveWindow())
+        RefreshFieldLists();
+}
+
+// The Insert key switches between inserting and overwriting.
+bool TGraphRichText::eventFilter(QObject* Watched, QEvent* Event)
+{
+    if (Event->type() == QEvent::KeyPress) {
+        const auto* Key = static_cast<QKeyEvent*>(Event);
+        if (Key->key() == Qt::Key_Insert && Key->modifiers() == Qt::NoModifier) {
+            auto* Editor = qobject_cast<QTextEdit*>(Watched);
+            if (Editor) {
+                Editor->setOverwriteMode(!Editor->overwriteMode());
+                UpdateStatus();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(Watched, Event);
+}
+
+} // namespace kv

@@ -1,0 +1,220 @@
+#include "ReportFormatBar.h"
+
+#include <QActionGroup>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFontComboBox>
+#include <QPainter>
+#include <QTextEdit>
+
+namespace kv {
+
+namespace {
+
+constexpr int Sizes[] = {6, 7, 8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
+
+// A small glyph for a format command: its letter drawn in its own style.
+QIcon LetterIcon(const QString& Letter, const QFont& Font)
+{
+    QPixmap Pixmap(20, 20);
+    Pixmap.fill(Qt::transparent);
+    QPainter P(&Pixmap);
+    P.setFont(Font);
+    P.drawText(Pixmap.rect(), Qt::AlignCenter, Letter);
+    return QIcon(Pixmap);
+}
+
+} // namespace
+
+TReportFormatBar::TReportFormatBar(QWidget* Parent) : QToolBar("Format", Parent)
+{
+    setObjectName("FormatBar");
+    FFontCombo = new QFontComboBox(this);
+    FFontCombo->setToolTip("Font");
+    FSizeCombo = new QComboBox(this);
+    FSizeCombo->setEditable(true);
+    FSizeCombo->setToolTip("Font size");
+    for (int S : Sizes)
+        FSizeCombo->addItem(QString::number(S));
+    FSizeCombo->setMinimumContentsLength(3);
+    addWidget(FFontCombo);
+    addWidget(FSizeCombo);
+    connect(FFontCombo, &QFontComboBox::currentFontChanged, this, [this](const QFont& Font) {
+        QTextCharFormat F;
+        F.setFontFamilies({Font.family()});
+        MergeFormat(F);
+    });
+    connect(FSizeCombo, &QComboBox::textActivated, this, [this](const QString& Text) {
+        bool Ok = false;
+        const double Points = Text.toDouble(&Ok);
+        if (Ok)
+            SetFontSize(Points);
+    });
+
+    QFont Bold, Italic, Underline, Strike;
+    Bold.setBold(true);
+    Italic.setItalic(true);
+    Underline.setUnderline(true);
+    Strike.setStrikeOut(true);
+    const struct {
+        const char *Name, *Caption, *Hint, *Letter;
+        QFont Font;
+        QKeySequence Key;
+    } Toggles[] = {
+        {"Bold", "&Bold", "Bold", "B", Bold, QKeySequence::Bold},
+        {"Italic", "&Italic", "Italic", "I", Italic, QKeySequence::Italic},
+        {"Underline", "&Underline", "Underline", "U", Underline, QKeySequence::Underline},
+        {"StrikeOut", "&Strike Out", "Strike out", "S", Strike, {}},
+        {"Superscript", "Su&perscript", "Superscript", "x²", QFont(), {}},
+        {"Subscript", "Su&bscript", "Subscript", "x₂", QFont(), {}},
+    };
+    addSeparator();
+    for (const auto& T : Toggles) {
+        QAction* A = AddCommand(T.Name, T.Caption, T.Hint, true, T.Key);
+        A->setIcon(LetterIcon(T.Letter, T.Font));
+        connect(A, &QAction::triggered, this, [this, Name = QString(T.Name)](bool On) { Toggle(Name, On); });
+        addAction(A);
+    }
+    QAction* Color = AddCommand("Color", "&Colour...", "Text colour", false);
+    Color->setIcon(LetterIcon("A", Bold));
+    connect(Color, &QAction::triggered, this, &TReportFormatBar::ChooseColor);
+    addAction(Color);
+
+    addSeparator();
+    auto* Group = new QActionGroup(this);
+    const struct {
+        const char *Name, *Caption, *Letter;
+        Qt::Alignment Alignment;
+    } Alignments[] = {{"AlignLeft", "Align &Left", "⇤", Qt::AlignLeft},
+                      {"AlignCenter", "&Center", "↔", Qt::AlignHCenter},
+                      {"AlignRight", "Align &Right", "⇥", Qt::AlignRight},
+                      {"AlignJustify", "&Justify", "≡", Qt::AlignJustify}};
+    for (const auto& Al : Alignments) {
+        QAction* A = AddCommand(Al.Name, Al.Caption, QString(Al.Caption).remove('&'), true);
+        A->setIcon(LetterIcon(Al.Letter, QFont()));
+        Group->addAction(A);
+        connect(A, &QAction::triggered, this, [this, Alignment = Al.Alignment] { Align(Alignment); });
+        addAction(A);
+    }
+    SetEditor(nullptr);
+}
+
+TReportFormatBar::~TReportFormatBar() = default;
+
+QAction* TReportFormatBar::AddCommand(const QString& Name, const QString& Caption, const QString& Hint,
+                                      bool Checkable, const QKeySequence& Key)
+{
+    auto* A = new QAction(Caption, this);
+    A->setObjectName(Name);
+    A->setToolTip(Hint);
+    A->setStatusTip(Hint);
+    A->setCheckable(Checkable);
+    A->setShortcut(Key);
+    FActions[Name] = A;
+    FCommands << A;
+    return A;
+}
+
+QAction* TReportFormatBar::Action(const QString& Name) const
+{
+    const auto It = FActions.find(Name);
+    return It == FActions.end() ? nullptr : It->second;
+}
+
+void TReportFormatBar::SetEditor(QTextEdit* Editor)
+{
+    disconnect(FCaretConnection);
+    disconnect(FCursorConnection);
+    FEditor = Editor;
+    setEnabled(Editor != nullptr);
+    if (!Editor)
+        return;
+    FCaretConnection = connect(Editor, &QTextEdit::currentCharFormatChanged, this, [this] { ShowFormat(); });
+    FCursorConnection = connect(Editor, &QTextEdit::cursorPositionChanged, this, [this] { ShowFormat(); });
+    ShowFormat();
+}
+
+void TReportFormatBar::MergeFormat(const QTextCharFormat& Format)
+{
+    if (!FEditor || FShowing)
+        return;
+    FEditor->mergeCurrentCharFormat(Format);
+    FEditor->setFocus();
+}
+
+void TReportFormatBar::SetFontSize(double Points)
+{
+    if (Points < 6 || Points > 72)
+        return;
+    QTextCharFormat F;
+    F.setFontPointSize(Points);
+    MergeFormat(F);
+}
+
+void TReportFormatBar::ChooseColor()
+{
+    if (!FEditor)
+        return;
+    const QColor Color = QColorDialog::getColor(FEditor->textColor(), this, "Text colour");
+    if (!Color.isValid())
+        return;
+    QTextCharFormat F;
+    F.setForeground(Color);
+    MergeFormat(F);
+}
+
+void TReportFormatBar::Toggle(const QString& Name, bool On)
+{
+    QTextCharFormat F;
+    if (Name == "Bold")
+        F.setFontWeight(On ? QFont::Bold : QFont::Normal);
+    else if (Name == "Italic")
+        F.setFontItalic(On);
+    else if (Name == "Underline")
+        F.setFontUnderline(On);
+    else if (Name == "StrikeOut")
+        F.setFontStrikeOut(On);
+    else
+        F.setVerticalAlignment(!On                    ? QTextCharFormat::AlignNormal
+                               : Name == "Subscript" ? QTextCharFormat::AlignSubScript
+                                                     : QTextCharFormat::AlignSuperScript);
+    MergeFormat(F);
+    ShowFormat();
+}
+
+void TReportFormatBar::Align(Qt::Alignment Alignment)
+{
+    if (!FEditor)
+        return;
+    FEditor->setAlignment(Alignment);
+    FEditor->setFocus();
+}
+
+// The controls show the format at the caret without applying it again.
+void TReportFormatBar::ShowFormat()
+{
+    if (!FEditor)
+        return;
+    FShowing = true;
+    const QTextCharFormat F = FEditor->currentCharFormat();
+    const QFont Font = F.font();
+    Action("Bold")->setChecked(Font.bold());
+    Action("Italic")->setChecked(Font.italic());
+    Action("Underline")->setChecked(Font.underline());
+    Action("StrikeOut")->setChecked(Font.strikeOut());
+    Action("Superscript")->setChecked(F.verticalAlignment() == QTextCharFormat::AlignSuperScript);
+    Action("Subscript")->setChecked(F.verticalAlignment() == QTextCharFormat::AlignSubScript);
+    const QStringList Families = F.fontFamilies().toStringList();
+    if (!Families.isEmpty())
+        FFontCombo->setCurrentFont(QFont(Families.front()));
+    const double Points = F.fontPointSize() > 0 ? F.fontPointSize() : FEditor->document()->defaultFont().pointSizeF();
+    FSizeCombo->setEditText(QString::number(Points));
+    const Qt::Alignment A = FEditor->alignment();
+    Action("AlignLeft")->setChecked(A & Qt::AlignLeft);
+    Action("AlignCenter")->setChecked(A & Qt::AlignHCenter);
+    Action("AlignRight")->setChecked(A & Qt::AlignRight);
+    Action("AlignJustify")->setChecked(A & Qt::AlignJustify);
+    FShowing = false;
+}
+
+} // namespace kv
