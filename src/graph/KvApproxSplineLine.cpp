@@ -11,7 +11,9 @@ void TKvApproxSplineFunction::SaveToIni(TKvIniList& Ini, std::string_view Sectio
 void TKvApproxSplineFunction::LoadFromIni(const TKvIniList& Ini, std::string_view Section)
 {
     TKvInterpolatedFunction::LoadFromIni(Ini, Section);
-    FEngine.WeightFactor = Ini.ReadFloat(Section, "WeightFactor", 1);
+    // A missing key keeps the current value: an outfit may hand this curve
+    // the section of another kind.
+    FEngine.WeightFactor = Ini.ReadFloat(Section, "WeightFactor", FEngine.WeightFactor);
 }
 
 void TKvApproxSplineFunction::InterpolateParent()

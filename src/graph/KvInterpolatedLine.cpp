@@ -32,8 +32,10 @@ void TKvAkimaFunction::SaveToIni(TKvIniList& Ini, std::string_view Section) cons
 void TKvAkimaFunction::LoadFromIni(const TKvIniList& Ini, std::string_view Section)
 {
     TKvInterpolatedFunction::LoadFromIni(Ini, Section);
-    FEngine.DoSmoothing = Ini.ReadBool(Section, "DoSmoothing", false);
-    FEngine.SmoothRange = Ini.ReadFloat(Section, "SmoothM", 0);
+    // A missing key keeps the current value: an outfit may hand this curve
+    // the section of another kind.
+    FEngine.DoSmoothing = Ini.ReadBool(Section, "DoSmoothing", FEngine.DoSmoothing);
+    FEngine.SmoothRange = Ini.ReadFloat(Section, "SmoothM", FEngine.SmoothRange);
 }
 
 void TKvAkimaFunction::InterpolateParent()

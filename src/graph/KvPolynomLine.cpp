@@ -79,7 +79,11 @@ void TKvPolynomLine::SaveToIni(TKvIniList& Ini, std::string_view Section) const
 void TKvPolynomLine::LoadFromIni(const TKvIniList& Ini, std::string_view Section)
 {
     TKvCalculatedSeries::LoadFromIni(Ini, Section);
-    StoreOrder(Ini.ReadInteger(Section, "Order", 2));
+    // An outfit may hand this curve the section of another kind: a missing
+    // key keeps the current order, and a fit's "Order" (its number of
+    // variables) is no polynomial order.
+    if (Ini.ReadString(Section, "Calculation", CalculationID()) == CalculationID())
+        StoreOrder(Ini.ReadInteger(Section, "Order", FResult.Order));
 }
 
 } // namespace kv

@@ -62,6 +62,9 @@ public:
     QLabel* StatusPanel(int i) const { return FPanels[static_cast<size_t>(i)]; }
     QAction* Action(const QString& Name) const;
     const TKvTableSettings& Settings() const { return FSettings; }
+    // The program's folders and the settings file, for the windows that
+    // read remembered values from it.
+    const TKvPaths& Paths() const { return FPaths; }
     // The remembered folders, which the graph windows update too.
     TKvTableSettings& MutableSettings() { return FSettings; }
     // The shared Window menu of all windows and the assignment dialog,

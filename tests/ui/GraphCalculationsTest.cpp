@@ -19,6 +19,7 @@
 #include "graph/ExpressionFit.h"
 #include "graph/KvASplineDifferential.h"
 #include "graph/KvDifferential.h"
+#include "graph/KvInterpolatedLine.h"
 #include "graph/KvLinearRegressionLine.h"
 #include "graph/KvPolynomLine.h"
 #include "workspace/KvResultsCommand.h"
@@ -425,6 +426,125 @@ TEST_F(Calculations, DoFitKeepsTheWindowResponsiveAndASecondPressStopsIt)
     EXPECT_EQ(C().SimplexPanel()->IterationsEdit->Value(), 5000000);
     EXPECT_GT(Fit.XValues.Count(), 0) << "the best vertex is drawn";
     EXPECT_TRUE(Table->isEnabled()) << "other windows are usable again";
+}
+
+// An outfit saved from a window with a fixed-offset linear regression and a
+// polynomial of order 4, loaded into windows with other calculations: the
+// existing calculations take the file's children in turn, whatever their
+// kind, keep what the file's child does not say, and none is created or
+// deleted.
+TEST_F(Calculations, AnOutfitGivesTheExistingCalculationsTheFilesChildrenByPosition)
+{
+    OpenWithLine();
+    auto& L = Add<TKvLinearRegressionLine>("AddLinReg");
+    L.DoFixedOffset = true;
+    L.SetOffset(1.5);
+    L.LineStyle.SetRecord({true, 0x0000FF, 0, 2});
+    L.SetCalculationStart(2);
+    L.SetCalculationStop(9);
+    F().CalculationsTab()->setCurrentIndex(0);
+    auto& P = Add<TKvPolynomLine>("AddPolynomial");
+    P.SetOrder(4);
+    P.LineStyle.SetRecord({true, 0xFF0000, 0, 3});
+    P.SetCalculationStart(3);
+    P.SetCalculationStop(10);
+    NextFile = QString::fromStdString((Dir / "two.oft").string());
+    F().Action("SaveGraphOutfit")->trigger();
+
+    // What position j of a window gets: the file's child j mod 2.
+    const int32_t Colors[] = {0x0000FF, 0xFF0000}, Widths[] = {2, 3};
+    const double Starts[] = {2, 3}, Stops[] = {9, 10};
+    const std::vector<std::vector<const char*>> Cases = {
+        {},
+        {"AddPolynomial"},
+        {"AddPolynomial", "AddLinReg"},
+        {"AddLinReg", "AddPolynomial", "AddLinReg"},
+        {"AddInterpolation", "AddNonlinearRegression", "AddDifferential"},
+    };
+    for (const auto& Kinds : Cases) {
+        SCOPED_TRACE(Kinds.size() ? Kinds.front() : "none");
+        while (!F().ActiveSeries()->Children.empty()) {
+            F().CalculationsTab()->setCurrentIndex(1);
+            F().Action("DeleteTab")->trigger();
+        }
+        std::vector<std::string> IDs;
+        for (const char* A : Kinds) {
+            F().CalculationsTab()->setCurrentIndex(0);
+            F().Action(A)->trigger();
+            auto* Curve = dynamic_cast<TKvCalculatedSeries*>(F().CurrentItem());
+            ASSERT_NE(Curve, nullptr);
+            IDs.push_back(Curve->CalculationID());
+            // Settings no child of the file has.
+            if (auto* Poly = dynamic_cast<TKvPolynomLine*>(Curve))
+                Poly->SetOrder(3);
+            if (auto* Akima = dynamic_cast<TKvInterpolatedLine*>(Curve)) {
+                Akima->SetDoSmoothing(true);
+                Akima->SetSmoothRange(0.5);
+            }
+            if (auto* Fit = dynamic_cast<TExpressionFit*>(Curve))
+                Fit->SetExpression("A*X");
+        }
+        const QStringList TabsBefore = Tabs();
+        F().Action("LoadGraphOutfit")->trigger();
+        F().Graph().PrepareForPaint();
+
+        EXPECT_EQ(Tabs(), TabsBefore);
+        const auto& Children = F().ActiveSeries()->Children;
+        ASSERT_EQ(Children.size(), Kinds.size());
+        for (size_t j = 0; j < Children.size(); ++j) {
+            SCOPED_TRACE(j);
+            auto* C = dynamic_cast<TKvCalculatedSeries*>(Children[j].get());
+            ASSERT_NE(C, nullptr);
+            const size_t k = j % 2;
+            EXPECT_EQ(C->CalculationID(), IDs[j]) << "the kind stays";
+            EXPECT_EQ(C->LineStyle.Color(), Colors[k]);
+            EXPECT_EQ(C->LineStyle.Width(), Widths[k]);
+            EXPECT_EQ(C->CalculationStart(), Starts[k]);
+            EXPECT_EQ(C->CalculationStop(), Stops[k]);
+            if (auto* Poly = dynamic_cast<TKvPolynomLine*>(C)) {
+                EXPECT_EQ(Poly->Order(), k == 1 ? 4 : 3);
+            }
+            if (auto* Lin = dynamic_cast<TKvLinearRegressionLine*>(C)) {
+                EXPECT_EQ(Lin->DoFixedOffset, k == 0);
+                EXPECT_EQ(Lin->DoFixedOffset ? Lin->Offset() : 1.5, 1.5);
+            }
+            if (auto* Akima = dynamic_cast<TKvInterpolatedLine*>(C)) {
+                EXPECT_TRUE(Akima->DoSmoothing());
+                EXPECT_EQ(Akima->SmoothRange(), 0.5);
+            }
+            if (auto* Fit = dynamic_cast<TExpressionFit*>(C)) {
+                EXPECT_EQ(Fit->Expression(), "A*X");
+                continue; // a fit runs with "Do Fit" only
+            }
+            // Recalculated over the new range (display coupled to it).
+            ASSERT_GT(C->XValues.Count(), 0);
+            EXPECT_GE(C->XValues.Values().front(), Starts[k] - 1e-9);
+            EXPECT_LE(C->XValues.Values().back(), Stops[k] + 1e-9);
+        }
+        if (!Children.empty()) {
+            F().CalculationsTab()->setCurrentIndex(1);
+            EXPECT_EQ(Range().FromEdit->Value(), Starts[0]) << "the panel shows the loaded range";
+        }
+    }
+}
+
+// A newly added calculation takes the line style the settings file keeps
+// for its place: window tag, the series' slot and the curve's position.
+TEST_F(Calculations, ANewCalculationTakesTheLineStyleStoredForItsPlace)
+{
+    OpenWithLine(3);
+    {
+        TKvLargeIniFile Settings(Paths.SettingsFile);
+        Settings.WriteLineStyle("Graph(1).Series(3).Child(2)", "Line", {true, 0x00FF00, 2, 4});
+        Settings.WriteInteger("Graph(1).Series(1).Child(1)", "Line.Width", 7);
+        Settings.Release();
+    }
+    auto& First = Add<TKvLinearRegressionLine>("AddLinReg");
+    auto& Second = Add<TKvPolynomLine>("AddPolynomial");
+    EXPECT_NE(First.LineStyle.Width(), 7) << "the series' slot, not its tab, names the section";
+    const TKvLineStyleRecord Stored{true, 0x00FF00, 2, 4};
+    EXPECT_EQ(Second.LineStyle.Record(), Stored);
+    EXPECT_EQ(F().LineWidthEdit()->Value(), 4) << "the style controls show the stored style";
 }
 
 } // namespace

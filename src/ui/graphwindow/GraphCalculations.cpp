@@ -233,16 +233,17 @@ void TGraphCalculations::AddCalculation(const char* AkimaID, const char* SplineI
 
 void TGraphCalculations::ApplyStoredLineStyle(TKvCalculatedSeries& Curve)
 {
-    if (SettingsFileName.empty() || !FForm.ActiveSeries())
+    const std::string& SettingsFile = FForm.Table().Paths().SettingsFile;
+    if (SettingsFile.empty() || !Curve.ParentSeries())
         return;
     std::unique_ptr<TKvLargeIniFile> Ini;
     try {
-        Ini = std::make_unique<TKvLargeIniFile>(SettingsFileName);
+        Ini = std::make_unique<TKvLargeIniFile>(SettingsFile);
     } catch (const EKvError&) {
         return; // an unreadable settings file: the default style stays
     }
     const std::string Section = "Graph(" + std::to_string(FForm.Model().Tag) + ").Series(" +
-                                std::to_string(FForm.Model().TagOf(FForm.ActiveSeries())) + ").Child(" +
+                                std::to_string(FForm.Model().TagOf(Curve.ParentSeries())) + ").Child(" +
                                 std::to_string(Curve.Tag) + ")";
     TKvLineStyleRecord Style = Curve.LineStyle.Record();
     Ini->ReadLineStyle(Section, "Line", Style);

@@ -38,16 +38,14 @@ public:
 
     // The formula history of the fit, shared by every window of the run.
     static QStringList& FormulaHistory();
-    // The settings file the remembered line styles are read from (empty:
-    // none).
-    std::string SettingsFileName;
-
     // The selected item when it is a calculation, else none.
     TKvCalculatedSeries* Selected() const;
     // Creates calculation ID for the data series SeriesIndex with the
     // window's error handler.
     TKvCalculatedSeries* NewCalculation(std::string_view ID, int SeriesIndex);
     void AddCalculation(const char* AkimaID, const char* SplineID);
+    // The line style the settings file remembers for Curve's position
+    // (written there at the end of the previous run).
     void ApplyStoredLineStyle(TKvCalculatedSeries& Curve);
     void DeleteTab();
     void ApplyCalculationEdits();
