@@ -34,12 +34,12 @@ constexpr std::array<uint32_t, 31> SystemPalette = {
     0xE3E3E3, // 3D light
     0x000000, // info text
     0xFFFFE1, // info background
-    0xB5B5B5, // hot light
-    0x0066CC, // gradient active caption
-    0xB9D1EA, // gradient inactive caption
-    0xD7E4F2, // menu highlight
+    0xB5B5B5, // 25 is not used by the desktop
+    0x0066CC, // hot light
+    0xB9D1EA, // gradient active caption
+    0xD7E4F2, // gradient inactive caption
+    0x3399FF, // menu highlight
     0xF0F0F0, // menu bar
-    0xF0F0F0, // spare
 };
 
 } // namespace

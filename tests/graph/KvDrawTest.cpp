@@ -203,6 +203,9 @@ TEST(Colors, StoredColoursMapToRgb)
     EXPECT_EQ(FromQColor(QColor(1, 2, 3)), 0x030201);
     EXPECT_TRUE(IsSystemColor(clBtnFace));
     EXPECT_EQ(ToQColor(clWindow), QColor(Qt::white));
+    // index 25 is a gap in the desktop's numbering: the ones after it keep theirs
+    EXPECT_EQ(ToQColor(static_cast<TColor>(0x8000001Au)), QColor(0x00, 0x66, 0xCC)); // hot light
+    EXPECT_EQ(ToQColor(static_cast<TColor>(0x8000001Du)), QColor(0x33, 0x99, 0xFF)); // menu highlight
     EXPECT_EQ(ToQColor(static_cast<TColor>(0x800000FFu)), QColor(Qt::black)); // unknown index
 }
 
