@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -32,6 +33,8 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kv {
 
 namespace {
@@ -45,7 +48,7 @@ QString FolderOf(const QString& Path)
     if (Path.isEmpty())
         return {};
     const QFileInfo Info(Path);
-    return Info.isDir() ? Info.absoluteFilePath() : Info.absolutePath();
+    return QDir::cleanPath(Info.isDir() ? Info.absoluteFilePath() : Info.absolutePath());
 }
 
 const QColor FieldBackground(255, 236, 160);
@@ -558,12 +561,20 @@ void TGraphRichText::ApplyViewOptions(TPage Page)
 
 // ---------------------------------------------------------------- status
 
+// The field of the character before the caret, else of the one after it.
 QString TGraphRichText::CaretFieldDescription() const
 {
-    const QTextCharFormat F = FPages[ActivePage()].Editor->textCursor().charFormat();
-    if (F.intProperty(RpFieldId) == 0)
-        return {};
-    return FieldDescription(FieldNameOf(F.stringProperty(RpFieldInstruction)));
+    const QTextEdit* Editor = FPages[ActivePage()].Editor;
+    const int Caret = Editor->textCursor().position();
+    const std::vector<TKvField> Fields = FindFields(*Editor->document());
+    const auto Holds = [&](int Position) {
+        return std::find_if(Fields.begin(), Fields.end(),
+                            [&](const TKvField& F) { return F.Start <= Position && Position < F.End; });
+    };
+    auto It = Holds(Caret - 1);
+    if (It == Fields.end())
+        It = Holds(Caret);
+    return It == Fields.end() ? QString() : FieldDescription(It->Name);
 }
 
 // At the end of a field the caret types plain text, so the field keeps

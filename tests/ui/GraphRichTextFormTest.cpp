@@ -1,0 +1,309 @@
+// The report window: the merge tool bar's lists and the fields it inserts,
+// the field description at the caret, the merge, the file commands behind
+// their dialogs and the question when a modified template is closed.
+
+#include "GraphWindowFixture.h"
+
+#include "ui/KvIntegerEdit.h"
+#include "ui/report/GraphRichTextForm.h"
+#include "ui/report/ReportMergeBar.h"
+
+#include "foundation/KvStrings.h"
+#include "report/KvRtfReader.h"
+#include "report/KvRtfWriter.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QTabBar>
+#include <QTextBlock>
+#include <QTextEdit>
+
+using namespace kv;
+using namespace kv::test;
+
+namespace {
+
+class ReportWindow : public GraphWindows {
+protected:
+    QMessageBox::StandardButton Answer = QMessageBox::No;
+    QStringList Questions;
+
+    // Graph 1 plots B over A; its series has two linear regressions and a
+    // polynomial, and the report window reports on it.
+    void OpenWithCalculations()
+    {
+        Open();
+        for (int i = 0; i < 12; ++i) {
+            Doc().Table.Data(1).SetValue(i, i + 1);
+            Doc().Table.Data(2).SetValue(i, 3 + 2 * (i + 1) + (i % 2 ? 0.25 : -0.25));
+        }
+        Plot(1, 1, 1, 2);
+        Assign->RebuildGraphWindows();
+        Form(1).resize(900, 600);
+        Form(1).show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form(1)));
+        for (const char* Add : {"AddLinReg", "AddLinReg", "AddPolynomial"})
+            Form(1).Action(Add)->trigger();
+        Form(1).Graph().PrepareForPaint();
+        Table->Services.Ask = [this](const QString& Text, QMessageBox::StandardButtons) {
+            Questions << Text;
+            return Answer;
+        };
+        R().GraphWindow = &Form(1);
+        R().RefreshFieldLists();
+    }
+    TGraphRichText& R() { return TGraphRichText::Shared(*Table); }
+    TReportMergeBar& Bar() { return *R().MergeBar(); }
+    QStringList Items(QComboBox* Combo)
+    {
+        QStringList L;
+        for (int i = 0; i < Combo->count(); ++i)
+            L << Combo->itemText(i);
+        return L;
+    }
+    std::string Result(const char* Section, const char* Key)
+    {
+        return std::string(*Form(1).DataSeries()[0]->Results.FindValue(Section, Key));
+    }
+    // Chooses an identifier of a section as the user does.
+    void Choose(const QString& Section, const QString& Identifier, int Digits)
+    {
+        Bar().SectionCombo()->setCurrentText(Section);
+        Bar().DigitsEdit()->SetValue(Digits);
+        const int i = Bar().IdentifierCombo()->findText(Identifier);
+        ASSERT_GE(i, 0) << Identifier.toStdString();
+        Bar().ChooseIdentifier(i);
+    }
+    QString Status(int i) { return R().StatusPanel(i)->text(); }
+    QTextEdit& TemplateEditor() { return *R().Editor(TGraphRichText::PgTemplate); }
+    void Type(const QString& Text) { TemplateEditor().textCursor().insertText(Text); }
+};
+
+TEST_F(ReportWindow, MergeBarListsSectionsOnceAndNumberedKeysAsAFamily)
+{
+    OpenWithCalculations();
+    const QStringList Sections = Items(Bar().SectionCombo());
+    for (const char* S : {"Datapoints", "Graph", "LinearRegression", "PolynomialRegression"})
+        EXPECT_EQ(Sections.count(S), 1) << S << " in " << Sections.join('|').toStdString();
+    EXPECT_FALSE(Sections.join('|').contains('(')) << Sections.join('|').toStdString();
+    EXPECT_EQ(Bar().SectionCombo()->currentIndex(), 0);
+
+    Bar().SectionCombo()->setCurrentText("PolynomialRegression");
+    const QStringList Keys = Items(Bar().IdentifierCombo());
+    EXPECT_EQ(Keys.count("Coeff(i)"), 1);
+    EXPECT_EQ(Keys.count("CoeffName(i)"), 1);
+    EXPECT_FALSE(Keys.contains("Coeff(1)"));
+    EXPECT_TRUE(Keys.contains("Order"));
+    EXPECT_EQ(Bar().IdentifierCombo()->currentIndex(), 0);
+
+    Bar().SectionCombo()->setCurrentText("LinearRegression");
+    EXPECT_TRUE(Items(Bar().IdentifierCombo()).contains("Slope"));
+    EXPECT_FALSE(Items(Bar().IdentifierCombo()).contains("Coeff(i)"));
+}
+
+// A value field at the caret: digits only for a number; captions wait for
+// the merge; the description at the caret names it.
+TEST_F(ReportWindow, ChosenIdentifierInsertsItsFieldAtTheCaret)
+{
+    OpenWithCalculations();
+    const struct {
+        const char *Section, *Identifier;
+        int Digits;
+        const char *Name, *Description;
+        std::string Content;
+    } Cases[] = {
+        {"LinearRegression", "Slope", 4, "LinearRegression,Slope,4", "Field: LinearRegression.Slope display 4 digits",
+         Result("LinearRegression", "Slope")},
+        {"PolynomialRegression", "Coeff(i)", 0, "PolynomialRegression,Coeff(i),0", "Field: PolynomialRegression.Coeff(i)",
+         Result("PolynomialRegression", "Coeff(1)")},
+        {"PolynomialRegression", "CoeffName(i)", 6, "PolynomialRegression,CoeffName(i)",
+         "Field: PolynomialRegression.CoeffName(i)", "a"},
+        {"LinearRegression", "Caption", 6, "LinearRegression,Caption", "Field: LinearRegression.Caption",
+         "«LinearRegression,Caption»"},
+    };
+    for (const auto& C : Cases) {
+        R().NewDocument();
+        Type("Before ");
+        const int Caret = TemplateEditor().textCursor().position();
+        Type(" after");
+        QTextCursor Back = TemplateEditor().textCursor();
+        Back.setPosition(Caret);
+        TemplateEditor().setTextCursor(Back);
+
+        Choose(C.Section, C.Identifier, C.Digits);
+        const std::vector<TKvField> Fields = FindFields(*R().TemplateDocument().Body);
+        ASSERT_EQ(Fields.size(), 1u) << C.Name;
+        EXPECT_EQ(Fields[0].Name, C.Name);
+        EXPECT_EQ(Fields[0].Start, Caret) << C.Name;
+        const QString Text = R().TemplateDocument().Body->toPlainText();
+        EXPECT_EQ(Text, "Before " + QString::fromStdString(C.Content) + " after") << C.Name;
+        EXPECT_EQ(Status(0), "Modified");
+        EXPECT_EQ(Status(2), C.Description);
+        Type("x"); // typing on at the field's end stays outside it
+        EXPECT_EQ(FindFields(*R().TemplateDocument().Body)[0].End, Fields[0].End) << C.Name;
+    }
+}
+
+TEST_F(ReportWindow, SpecialFieldsCarryTheirMarkerAndTheCaretOutsideFieldsDescribesNothing)
+{
+    OpenWithCalculations();
+    R().NewDocument();
+    Type("Start ");
+    const struct {
+        const char* Caption;
+        QString Content;
+    } Cases[] = {{"Plot", QString(QChar(174))}, {"End of Calculation", QString(QChar(167))},
+                 {"Coefficient Index", "1"}, {"Start of Series", "!"}};
+    for (const auto& C : Cases)
+        Bar().ChooseSpecialField(Bar().SpecialCombo()->findText(C.Caption));
+    const std::vector<TKvField> Fields = FindFields(*R().TemplateDocument().Body);
+    ASSERT_EQ(Fields.size(), std::size(Cases));
+    const QString Text = R().TemplateDocument().Body->toPlainText();
+    for (size_t i = 0; i < Fields.size(); ++i)
+        EXPECT_EQ(Text.mid(Fields[i].Start, Fields[i].End - Fields[i].Start), Cases[i].Content) << Cases[i].Caption;
+    EXPECT_EQ(Fields[0].Name, "Plot");
+    EXPECT_EQ(Fields[2].Name, "MergeSeq");
+
+    QTextCursor C = TemplateEditor().textCursor();
+    C.setPosition(2);
+    TemplateEditor().setTextCursor(C);
+    EXPECT_EQ(Status(2), "");
+    C.setPosition(Fields[1].End);
+    TemplateEditor().setTextCursor(C);
+    EXPECT_EQ(Status(2), "Field: NextCalculation");
+}
+
+TEST_F(ReportWindow, MergeShowsTheMergedTextWithTheValues)
+{
+    OpenWithCalculations();
+    R().NewDocument();
+    Type("Slope: ");
+    Choose("LinearRegression", "Slope", 0);
+    R().show();
+    ASSERT_TRUE(Bar().isVisible());
+    Bar().MergeAction()->trigger();
+
+    EXPECT_EQ(R().ActivePage(), TGraphRichText::PgMerged);
+    EXPECT_FALSE(Bar().isVisible());
+    double Slope = 0;
+    ASSERT_TRUE(TryTextToFloat(Result("LinearRegression", "Slope"), Slope));
+    const QString Merged = R().MergedDocument().Body->toPlainText();
+    EXPECT_EQ(Merged, "Slope: " + QString::fromStdString(FloatToText(Slope)));
+    EXPECT_TRUE(FindFields(*R().MergedDocument().Body).empty());
+    EXPECT_FALSE(R().IsModified(TGraphRichText::PgMerged));
+    EXPECT_EQ(R().Editor(TGraphRichText::PgMerged)->document(), R().MergedDocument().Body.get());
+    // the template is left as it was
+    EXPECT_EQ(FindFields(*R().TemplateDocument().Body).size(), 1u);
+    R().ShowPage(TGraphRichText::PgTemplate);
+    EXPECT_TRUE(Bar().isVisible());
+}
+
+TEST_F(ReportWindow, ReportCommandOpensTheWindowOnTheMergedDefaultTemplate)
+{
+    OpenWithCalculations();
+    QAction* Report = Form(1).Action("EditGraphPrintout");
+    ASSERT_TRUE(Report->isEnabled());
+    Report->trigger();
+    EXPECT_TRUE(R().isVisible());
+    EXPECT_EQ(R().windowTitle(), "Plot / Edit current Graph Printout");
+    EXPECT_EQ(R().ActivePage(), TGraphRichText::PgMerged);
+    EXPECT_FALSE(FindFields(*R().TemplateDocument().Body).empty());
+    // the shipped template shows the slope with at most 10 characters
+    EXPECT_TRUE(R().MergedDocument().Body->toPlainText().contains(
+        QString::fromStdString(FloatToTextMaxLength(10, std::stod(Result("LinearRegression", "Slope"))))));
+    EXPECT_FALSE(R().IsModified(TGraphRichText::PgTemplate));
+    Shot(R(), "report-window-merged");
+    R().ShowPage(TGraphRichText::PgTemplate);
+    Shot(R(), "report-window-template");
+    R().close();
+}
+
+TEST_F(ReportWindow, TemplateAndReportFilesRoundTripThroughTheirDialogs)
+{
+    OpenWithCalculations();
+    R().ShowPage(TGraphRichText::PgTemplate);
+    R().NewDocument();
+    Type("Slope: ");
+    Choose("LinearRegression", "Slope", 3);
+    R().SetPart(TGraphRichText::PgTemplate, TGraphRichText::PtHeader);
+    Type("Head");
+
+    const QString File = QString::fromStdString((Dir / "mine").string());
+    NextFile = File;
+    ASSERT_TRUE(R().SaveDocument());
+    EXPECT_EQ(R().Part(TGraphRichText::PgTemplate), TGraphRichText::PtBody);
+    EXPECT_FALSE(R().IsModified(TGraphRichText::PgTemplate));
+    EXPECT_EQ(Table->Settings().LastTemplateLoaded, (File + ".rtf").toStdString());
+    EXPECT_EQ(Form(1).Model().TemplateFile, (File + ".rtf").toStdString());
+
+    R().NewDocument();
+    EXPECT_TRUE(R().TemplateDocument().Body->isEmpty());
+    NextFile = File + ".rtf";
+    ASSERT_TRUE(R().OpenDocument());
+    EXPECT_EQ(ProposedFile, File + ".rtf");
+    EXPECT_EQ(R().TemplateDocument().Body->toPlainText(), "Slope: " + QString::fromStdString(Result("LinearRegression", "Slope")));
+    EXPECT_EQ(R().TemplateDocument().Header->toPlainText(), "Head");
+    ASSERT_EQ(FindFields(*R().TemplateDocument().Body).size(), 1u);
+    EXPECT_EQ(FindFields(*R().TemplateDocument().Body)[0].Name, "LinearRegression,Slope,3");
+
+    // the merged text goes to the report folder, which is remembered
+    R().MergeExecute();
+    std::filesystem::create_directories(Dir / "reports");
+    NextFile = QString::fromStdString((Dir / "reports" / "out.rtf").string());
+    ASSERT_TRUE(R().SaveDocument());
+    EXPECT_EQ(ReadRtfFile(NextFile).Body->toPlainText(), R().MergedDocument().Body->toPlainText());
+    EXPECT_EQ(R().ProposedFile().toStdString(), (Dir / "reports").string());
+
+    NextFile = QString::fromStdString((Dir / "missing.rtf").string());
+    EXPECT_FALSE(R().OpenDocument());
+    ASSERT_EQ(Errors.size(), 1u);
+    EXPECT_TRUE(Errors[0].contains("missing.rtf"));
+}
+
+// Cancel keeps the window, No closes without saving, Yes saves the
+// template first and keeps the window when that save is cancelled.
+TEST_F(ReportWindow, ClosingAModifiedTemplateAsksWhatToDo)
+{
+    OpenWithCalculations();
+    const struct {
+        QMessageBox::StandardButton Answer;
+        const char* SaveAs;
+        bool Closed, Saved;
+    } Cases[] = {
+        {QMessageBox::Cancel, "", false, false},
+        {QMessageBox::No, "", true, false},
+        {QMessageBox::Yes, "", false, false},
+        {QMessageBox::Yes, "saved.rtf", true, true},
+    };
+    int n = 0;
+    for (const auto& C : Cases) {
+        R().MergeExecute();
+        R().show();
+        R().ShowPage(TGraphRichText::PgTemplate);
+        R().NewDocument();
+        Type("Edited");
+        R().ShowPage(TGraphRichText::PgMerged);
+        Answer = C.Answer;
+        const std::filesystem::path Saved = Dir / std::to_string(++n) / C.SaveAs;
+        std::filesystem::create_directories(Saved.parent_path());
+        NextFile = *C.SaveAs ? QString::fromStdString(Saved.string()) : QString();
+        Questions.clear();
+        R().close();
+        ASSERT_EQ(Questions.size(), 1);
+        EXPECT_EQ(Questions[0], "Template was modified!\nDo you want to save?");
+        EXPECT_EQ(R().isVisible(), !C.Closed) << n;
+        EXPECT_EQ(std::filesystem::exists(Saved) && !std::filesystem::is_directory(Saved), C.Saved) << n;
+        EXPECT_EQ(R().IsModified(TGraphRichText::PgTemplate), !C.Saved) << n;
+        if (C.Answer == QMessageBox::Yes) {
+            EXPECT_EQ(R().ActivePage(), TGraphRichText::PgTemplate) << n;
+        }
+    }
+    R().SetModified(TGraphRichText::PgTemplate, false);
+    R().show();
+    Questions.clear();
+    R().close();
+    EXPECT_TRUE(Questions.isEmpty());
+    EXPECT_FALSE(R().isVisible());
+}
+
+} // namespace
