@@ -7,6 +7,7 @@
 #include <QTextDocumentFragment>
 #include <QUrl>
 
+#include <algorithm>
 #include <atomic>
 
 namespace kv {
@@ -131,10 +132,23 @@ std::vector<TKvField> FindFields(const QTextDocument& Document)
     return Fields;
 }
 
+namespace {
+
+// Any blank ends a word of a field instruction, the no-break space and the
+// tab too: trimming removes them as well, so a name never ends in one that a
+// second read would lose.
+qsizetype FirstBlank(const QString& Text)
+{
+    const auto It = std::find_if(Text.begin(), Text.end(), [](QChar C) { return C.isSpace(); });
+    return It == Text.end() ? -1 : It - Text.begin();
+}
+
+} // namespace
+
 QString FieldNameOf(const QString& Instruction)
 {
     const QString Text = Instruction.trimmed();
-    const qsizetype Blank = Text.indexOf(' ');
+    const qsizetype Blank = FirstBlank(Text);
     const QString First = Blank < 0 ? Text : Text.left(Blank);
     if (First.compare("MERGEFIELD", Qt::CaseInsensitive) != 0)
         return First.toUpper();
@@ -145,7 +159,7 @@ QString FieldNameOf(const QString& Instruction)
         const qsizetype Close = Rest.indexOf('"', 1);
         return Close < 0 ? Rest.mid(1) : Rest.mid(1, Close - 1);
     }
-    const qsizetype End = Rest.indexOf(' ');
+    const qsizetype End = FirstBlank(Rest);
     return End < 0 ? Rest : Rest.left(End);
 }
 
@@ -156,7 +170,7 @@ bool IsMergeField(const QString& Instruction)
 
 QString MergeFieldInstruction(const QString& Name)
 {
-    return "MERGEFIELD " + (Name.contains(' ') ? '"' + Name + '"' : Name);
+    return "MERGEFIELD " + (FirstBlank(Name) >= 0 ? '"' + Name + '"' : Name);
 }
 
 QChar FieldMarker(const QString& Name)

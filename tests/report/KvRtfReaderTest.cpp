@@ -181,6 +181,9 @@ TEST(KvRtfReader, OddInputsStillWriteStably)
              "{\\rtf1{\\fonttbl{\\f0 \\u1488?Sym;}}\\f0 text\\par}",
              // a no-break space in a font name goes out as \~
              "{\\rtf1{\\fonttbl{\\f0 Lib\xa0" "Sans;}}\\f0 text\\par}",
+             // a field name that ends in a no-break space, quoted or not
+             "{\\rtf1 {\\field{\\*\\fldinst MERGEFIELD A\xa0 B}{\\fldrslt x}}"
+             "{\\field{\\*\\fldinst MERGEFIELD \"C\xa0" "D\"}{\\fldrslt y}}\\par}",
              // a picture scaled down to no width at all
              "{\\rtf1 {\\pict\\pngblip\\picw4\\pich2\\picscalex0\\picscaley50 89504e470d0a1a0a}\\par}"}) {
         const std::string First = WriteRtf(ReadRtf(Rtf));
