@@ -4,38 +4,18 @@
 #include "KvStrings.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kv {
 
 namespace {
 
-bool IsHeader(const std::string& Line) { return !Line.empty() && Line[0] == '['; }
-
-// The letters a to z in upper case, inline: names are compared and hashed
-// character by character on every lookup.
-inline unsigned char Fold(char C)
-{
-    const auto U = static_cast<unsigned char>(C);
-    return static_cast<unsigned>(U - 'a') < 26u ? static_cast<unsigned char>(U - ('a' - 'A')) : U;
-}
-
-inline bool SameName(std::string_view A, std::string_view B)
-{
-    if (A.size() != B.size())
-        return false;
-    for (size_t i = 0; i < A.size(); ++i)
-        if (A[i] != B[i] && Fold(A[i]) != Fold(B[i]))
-            return false;
-    return true;
-}
-
-// Whether Line begins with Ident and "=", letters compared without case.
-bool IsKeyLine(const std::string& Line, std::string_view Ident)
-{
-    return Line.size() > Ident.size() && Line[Ident.size()] == '=' &&
-           SameName(std::string_view(Line).substr(0, Ident.size()), Ident);
-}
+bool IsHeader(std::string_view Line) { return !Line.empty() && Line[0] == '['; }
 
 // The name a header line is found by: the text between its "[" and its
 // last character when that is "]". Other headers are never found.
@@ -72,110 +52,6 @@ std::string Key(std::string_view Prefix, std::string_view Suffix)
     return K;
 }
 
-// A hash that ignores the case of the letters a to z: every byte loses the
-// bit that tells the cases apart (other characters that differ only in
-// that bit collide, which costs a comparison, not a wrong answer). Eight
-// bytes a step.
-inline uint64_t FoldedHash(std::string_view Text)
-{
-    constexpr uint64_t CaseBits = 0xDFDFDFDFDFDFDFDFull, K = 0xFF51AFD7ED558CCDull;
-    uint64_t H = 0x9E3779B97F4A7C15ull ^ Text.size();
-    const char* P = Text.data();
-    size_t n = Text.size();
-    for (; n >= 8; P += 8, n -= 8) {
-        uint64_t W;
-        std::memcpy(&W, P, 8);
-        H = (H ^ (W & CaseBits)) * K;
-        H ^= H >> 29;
-    }
-    if (n > 0) {
-        uint64_t W = 0;
-        std::memcpy(&W, P, n);
-        H = (H ^ (W & CaseBits)) * K;
-        H ^= H >> 29;
-    }
-    return H ^ (H >> 32);
-}
-
-// The hash of a key as the small sections hold it: never 0, which marks a
-// line without "=".
-uint32_t KeyHash(std::string_view Key) { return static_cast<uint32_t>(FoldedHash(Key)) | 1u; }
-
-uint32_t LineKeyHash(const std::string& Line)
-{
-    const size_t Eq = Line.find('=');
-    return Eq == std::string::npos ? 0 : KeyHash(std::string_view(Line).substr(0, Eq));
-}
-
-// Sections of more body lines than this find their keys through the map.
-constexpr size_t LargeSection = 48;
-
-// A filter of the keys of a small section: one of 256 bits per key (the
-// hash's lowest bit is always set and not used).
-bool MayHoldKey(const TKvIniSection& S, uint32_t Hash) { return (S.KeyBits[(Hash >> 7) & 3] >> ((Hash >> 1) & 63)) & 1; }
-
-void NoteKey(const TKvIniSection& S, uint32_t Hash)
-{
-    if (Hash != 0)
-        S.KeyBits[(Hash >> 7) & 3] |= uint64_t{1} << ((Hash >> 1) & 63);
-}
-
-} // namespace
-
-void TKvIniSection::Append(std::string Line) { Insert(Body.size(), std::move(Line)); }
-
-void TKvIniSection::Insert(size_t At, std::string Line)
-{
-    if (At <= FirstBlank && !Line.empty())
-        ++FirstBlank;
-    else if (At < FirstBlank)
-        FirstBlank = At;
-    if (HashesBuilt) {
-        const uint32_t Hash = LineKeyHash(Line);
-        if (Hash != 0 && MayHoldKey(*this, Hash) &&
-            std::find(KeyHashes.begin(), KeyHashes.end(), Hash) != KeyHashes.end())
-            UniqueKeys = false;
-        NoteKey(*this, Hash);
-        KeyHashes.insert(KeyHashes.begin() + static_cast<std::ptrdiff_t>(At), Hash);
-    }
-    if (KeysBuilt) {
-        if (LastKey >= At && !Keys.empty()) {
-            for (auto& Entry : Keys)
-                if (Entry.second >= At)
-                    ++Entry.second;
-            ++LastKey;
-        }
-        const size_t Eq = Line.find('=');
-        if (Eq != std::string::npos) {
-            // A line inserted before an earlier line of its key becomes the first.
-            auto [It, Added] = Keys.try_emplace(Line.substr(0, Eq), At);
-            if (!Added && It->second > At)
-                It->second = At;
-            LastKey = std::max(LastKey, At);
-        }
-    }
-    Body.insert(Body.begin() + static_cast<std::ptrdiff_t>(At), std::move(Line));
-}
-
-namespace {
-
-void BuildKeyHashes(const TKvIniSection& S)
-{
-    S.KeyHashes.resize(S.Body.size());
-    S.UniqueKeys = true;
-    std::fill(std::begin(S.KeyBits), std::end(S.KeyBits), 0);
-    for (size_t i = 0; i < S.Body.size(); ++i) {
-        const uint32_t Hash = LineKeyHash(S.Body[i]);
-        S.KeyHashes[i] = Hash;
-        const auto Before = S.KeyHashes.begin() + static_cast<std::ptrdiff_t>(i);
-        if (Hash != 0 && S.UniqueKeys && MayHoldKey(S, Hash) && std::find(S.KeyHashes.begin(), Before, Hash) != Before)
-            S.UniqueKeys = false;
-        NoteKey(S, Hash);
-    }
-    S.Hint = 0;
-    S.HashesBuilt = true;
-}
-
 // Resets the index of a section whose body changed otherwise.
 void ForgetIndex(TKvIniSection& S)
 {
@@ -186,28 +62,20 @@ void ForgetIndex(TKvIniSection& S)
 
 } // namespace
 
-size_t TKvNoCaseHash::operator()(std::string_view Text) const noexcept
-{
-    return static_cast<size_t>(FoldedHash(Text));
-}
-
-bool TKvNoCaseEqual::operator()(std::string_view A, std::string_view B) const noexcept
-{
-    return SameName(A, B);
-}
-
 // ---------------------------------------------------------------- blocks
 
 TKvIniList::TKvIniList() { FSections.emplace_back(); }
 
-TKvIniList::TKvIniList(const TKvIniList& Other) : FSections(Other.FSections), FModified(Other.FModified)
+TKvIniList::TKvIniList(const TKvIniList& Other)
+    : FLoaded(Other.FLoaded), FSections(Other.FSections), FModified(Other.FModified)
 {
     RebuildIndex();
 }
 
 TKvIniList::TKvIniList(TKvIniList&& Other) noexcept
-    : FSections(std::move(Other.FSections)), FSectionIndex(std::move(Other.FSectionIndex)),
-      FLastSection(Other.FLastSection), FLastName(std::move(Other.FLastName)), FModified(Other.FModified)
+    : FLoaded(std::move(Other.FLoaded)), FSections(std::move(Other.FSections)),
+      FSectionIndex(std::move(Other.FSectionIndex)), FLastSection(Other.FLastSection),
+      FLastName(std::move(Other.FLastName)), FModified(Other.FModified)
 {
     Other.FLastSection = nullptr;
     Other.FFlatValid = false;
@@ -216,7 +84,9 @@ TKvIniList::TKvIniList(TKvIniList&& Other) noexcept
 TKvIniList& TKvIniList::operator=(TKvIniList&& Other) noexcept
 {
     if (this != &Other) {
+        // The sections go before the text their lines refer to.
         FSections = std::move(Other.FSections);
+        FLoaded = std::move(Other.FLoaded);
         FSectionIndex = std::move(Other.FSectionIndex);
         FLastSection = Other.FLastSection;
         FLastName = std::move(Other.FLastName);
@@ -232,10 +102,20 @@ TKvIniList& TKvIniList::operator=(const TKvIniList& Other)
 {
     if (this != &Other) {
         FSections = Other.FSections;
+        FLoaded = Other.FLoaded;
         FModified = Other.FModified;
         RebuildIndex();
     }
     return *this;
+}
+
+TKvIniList::TSectionIndex::const_iterator TKvIniList::FindIndexEntry(std::string_view Section) const
+{
+    auto [Entry, End] = FSectionIndex.equal_range(IniNameHash(Section));
+    for (; Entry != End; ++Entry)
+        if (SameIniName(*HeaderName(Entry->second->Header), Section))
+            return Entry;
+    return FSectionIndex.end();
 }
 
 void TKvIniList::IndexSection(TSections::iterator S)
@@ -243,9 +123,11 @@ void TKvIniList::IndexSection(TSections::iterator S)
     const auto Name = HeaderName(S->Header);
     if (!Name)
         return;
-    auto [Entry, Added] = FSectionIndex.try_emplace(*Name, S);
-    if (Added)
+    const auto Entry = FindIndexEntry(*Name);
+    if (Entry == FSectionIndex.end()) {
+        FSectionIndex.emplace(IniNameHash(*Name), S);
         return;
+    }
     TKvIniSection& First = *Entry->second;
     (First.LastSameName ? *First.LastSameName : Entry->second)->NextSameName = S;
     First.LastSameName = S;
@@ -261,11 +143,11 @@ void TKvIniList::RebuildIndex()
     for (TKvIniSection& S : FSections)
         S.NextSameName = S.LastSameName = std::nullopt;
     for (auto S = FSections.begin(); S != FSections.end(); ++S)
-        if (!S->Header.empty())
+        if (!S->Header.Empty())
             IndexSection(S);
 }
 
-TKvIniSection& TKvIniList::AppendSection(std::string Header)
+TKvIniSection& TKvIniList::AppendSection(TKvIniLine Header)
 {
     TKvIniSection& S = FSections.emplace_back();
     S.Header = std::move(Header);
@@ -279,7 +161,7 @@ TKvIniSection* TKvIniList::FindSection(std::string_view Section) const
     // between the brackets must be equal without case.
     if (FLastSection && Section == FLastName)
         return FLastSection;
-    const auto Found = FSectionIndex.find(Section);
+    const auto Found = FindIndexEntry(Section);
     if (Found == FSectionIndex.end())
         return nullptr;
     FLastSection = &*Found->second;
@@ -287,124 +169,103 @@ TKvIniSection* TKvIniList::FindSection(std::string_view Section) const
     return FLastSection;
 }
 
-std::optional<size_t> TKvIniList::FindKey(const TKvIniSection& S, std::string_view Ident) const
-{
-    if (!Indexable(Ident)) {
-        for (size_t i = 0; i < S.Body.size(); ++i)
-            if (IsKeyLine(S.Body[i], Ident))
-                return i;
-        return std::nullopt;
-    }
-    if (S.Body.size() <= LargeSection && !S.KeysBuilt) {
-        if (!S.HashesBuilt)
-            BuildKeyHashes(S);
-        const uint32_t Hash = KeyHash(Ident);
-        if (!MayHoldKey(S, Hash))
-            return std::nullopt;
-        const size_t n = S.KeyHashes.size();
-        if (!S.UniqueKeys) {
-            for (size_t i = 0; i < n; ++i)
-                if (S.KeyHashes[i] == Hash && IsKeyLine(S.Body[i], Ident))
-                    return i;
-            return std::nullopt;
-        }
-        // Without two lines of one key the match is the first wherever the
-        // search begins: after the key found last, as keys are mostly read
-        // in the order they were written.
-        for (size_t j = 0; j < n; ++j) {
-            const size_t i = S.Hint + j < n ? S.Hint + j : S.Hint + j - n;
-            if (S.KeyHashes[i] == Hash && IsKeyLine(S.Body[i], Ident)) {
-                S.Hint = i + 1;
-                return i;
-            }
-        }
-        return std::nullopt;
-    }
-    if (!S.KeysBuilt) {
-        S.Keys.clear();
-        S.LastKey = 0;
-        for (size_t i = 0; i < S.Body.size(); ++i) {
-            const size_t Eq = S.Body[i].find('=');
-            if (Eq != std::string::npos && S.Keys.try_emplace(S.Body[i].substr(0, Eq), i).second)
-                S.LastKey = i;
-        }
-        S.KeysBuilt = true;
-        S.HashesBuilt = false; // the map takes over for good
-        S.KeyHashes = {};
-    }
-    const auto Found = S.Keys.find(Ident);
-    return Found == S.Keys.end() ? std::nullopt : std::optional<size_t>(Found->second);
-}
-
 // ---------------------------------------------------------------- lines
 
-void TKvIniList::SetText(std::string_view Text)
+void TKvIniList::Clear()
 {
     FSections.clear();
     FSectionIndex.clear();
     FLastSection = nullptr;
     FFlatValid = false;
-    const size_t Nul = Text.find('\0');
-    if (Nul != std::string_view::npos)
-        Text = Text.substr(0, Nul);
-    // The lines first, so that each section's lines are stored at once.
-    std::vector<std::string_view> Pieces;
-    Pieces.reserve(Text.size() / 24 + 1);
-    // Line ends are found with memchr, one search per kind of end, each
-    // repeated only when the line passed the end it found: linear, and
-    // fast on the very long lines of the data values.
+    FLoaded.reset();
+}
+
+namespace {
+
+// The first CR or LF from P on, or End. Short lines are searched sixteen
+// bytes a step; a long line (the data values) by memchr for its LF, then
+// for a CR before it, so the search stays linear in the line's length.
+const char* FindLineEnd(const char* P, const char* End)
+{
+#if defined(__SSE2__)
+    const __m128i CrBytes = _mm_set1_epi8('\r'), LfBytes = _mm_set1_epi8('\n');
+    for (int Step = 0; Step < 8 && End - P >= 16; ++Step, P += 16) {
+        const __m128i V = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
+        const int Mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(V, CrBytes), _mm_cmpeq_epi8(V, LfBytes)));
+        if (Mask != 0)
+            return P + std::countr_zero(static_cast<unsigned>(Mask));
+    }
+#endif
+    if (End - P < 16) {
+        while (P < End && *P != '\r' && *P != '\n')
+            ++P;
+        return P;
+    }
+    const void* LfHit = std::memchr(P, '\n', static_cast<size_t>(End - P));
+    const char* Lf = LfHit ? static_cast<const char*>(LfHit) : End;
+    const void* CrHit = std::memchr(P, '\r', static_cast<size_t>(Lf - P));
+    return CrHit ? static_cast<const char*>(CrHit) : Lf;
+}
+
+// Calls Line(view) for every line of Text: CR LF, CR and LF each end a line.
+template <class TLine>
+void SplitLines(std::string_view Text, TLine Line)
+{
     const char* P = Text.data();
     const char* End = P + Text.size();
-    const char* NextCr = nullptr;
-    const char* NextLf = nullptr;
-    auto Find = [End](const char* From, char C) {
-        const void* Hit = std::memchr(From, C, static_cast<size_t>(End - From));
-        return Hit ? static_cast<const char*>(Hit) : End;
-    };
     while (P < End) {
-        if (!NextCr || NextCr < P)
-            NextCr = Find(P, '\r');
-        if (!NextLf || NextLf < P)
-            NextLf = Find(P, '\n');
-        const char* Stop = std::min(NextCr, NextLf);
-        Pieces.emplace_back(P, static_cast<size_t>(Stop - P));
+        const char* Stop = FindLineEnd(P, End);
+        Line(std::string_view(P, static_cast<size_t>(Stop - P)));
         if (Stop == End)
             break;
         P = Stop + 1;
         if (*Stop == '\r' && P < End && *P == '\n')
             ++P;
     }
+}
+
+} // namespace
+
+void TKvIniList::SetText(std::string_view Text)
+{
+    const size_t Nul = Text.find('\0');
+    if (Nul != std::string_view::npos)
+        Text = Text.substr(0, Nul);
+    // Copied before the old lines go: Text may be a view into them.
+    auto Loaded = std::make_shared<const std::string>(Text);
+    Clear();
+    FLoaded = std::move(Loaded);
+    // The lines first, so that each section's lines are stored at once.
+    std::vector<std::string_view> Pieces;
+    Pieces.reserve(FLoaded->size() / 24 + 1);
+    SplitLines(*FLoaded, [&](std::string_view Line) { Pieces.push_back(Line); });
     TKvIniSection* Current = &FSections.emplace_back();
     for (size_t i = 0;;) {
         size_t Next = i;
-        while (Next < Pieces.size() && !(!Pieces[Next].empty() && Pieces[Next][0] == '['))
+        while (Next < Pieces.size() && !IsHeader(Pieces[Next]))
             ++Next;
         Current->Body.reserve(Next - i);
         for (; i < Next; ++i) {
             if (!Pieces[i].empty() && Current->FirstBlank == Current->Body.size())
                 ++Current->FirstBlank;
-            Current->Body.emplace_back(Pieces[i]);
+            Current->Body.push_back(TKvIniLine::Shared(Pieces[i]));
         }
         if (Next == Pieces.size())
             break;
-        Current = &AppendSection(std::string(Pieces[Next]));
+        Current = &AppendSection(TKvIniLine::Shared(Pieces[Next]));
         i = Next + 1;
     }
 }
 
-void TKvIniList::SetLines(TKvStringList Lines)
+void TKvIniList::SetLines(const TKvStringList& Lines)
 {
-    FSections.clear();
-    FSectionIndex.clear();
-    FLastSection = nullptr;
-    FFlatValid = false;
+    Clear();
     TKvIniSection* Current = &FSections.emplace_back();
-    for (std::string& Line : Lines) {
-        if (IsHeader(Line)) {
-            Current = &AppendSection(std::move(Line));
-            continue;
-        }
-        Current->Append(std::move(Line));
+    for (const std::string& Line : Lines) {
+        if (IsHeader(Line))
+            Current = &AppendSection(TKvIniLine(Line));
+        else
+            Current->Append(TKvIniLine(Line));
     }
 }
 
@@ -416,9 +277,10 @@ const TKvStringList& TKvIniList::Lines() const
         FFlat.clear();
         FFlat.reserve(static_cast<size_t>(LineCount()));
         for (const TKvIniSection& S : FSections) {
-            if (!S.Header.empty())
-                FFlat.push_back(S.Header);
-            FFlat.insert(FFlat.end(), S.Body.begin(), S.Body.end());
+            if (!S.Header.Empty())
+                FFlat.emplace_back(S.Header.View());
+            for (const TKvIniLine& Line : S.Body)
+                FFlat.emplace_back(Line.View());
         }
         FFlatValid = true;
     }
@@ -429,7 +291,7 @@ int32_t TKvIniList::LineCount() const
 {
     size_t Count = 0;
     for (const TKvIniSection& S : FSections)
-        Count += (S.Header.empty() ? 0 : 1) + S.Body.size();
+        Count += (S.Header.Empty() ? 0 : 1) + S.Body.size();
     return static_cast<int32_t>(Count);
 }
 
@@ -437,19 +299,19 @@ std::string TKvIniList::Text() const
 {
     size_t Size = 0;
     for (const TKvIniSection& S : FSections) {
-        Size += S.Header.size() + 2;
-        for (const std::string& Line : S.Body)
-            Size += Line.size() + 2;
+        Size += S.Header.Size() + 2;
+        for (const TKvIniLine& Line : S.Body)
+            Size += Line.Size() + 2;
     }
     std::string Out;
     Out.reserve(Size);
     for (const TKvIniSection& S : FSections) {
-        if (!S.Header.empty()) {
-            Out += S.Header;
+        if (!S.Header.Empty()) {
+            Out += S.Header.View();
             Out += "\r\n";
         }
-        for (const std::string& Line : S.Body) {
-            Out += Line;
+        for (const TKvIniLine& Line : S.Body) {
+            Out += Line.View();
             Out += "\r\n";
         }
     }
@@ -462,14 +324,14 @@ void TKvIniList::DropLeadingEmptyLines()
     if (FSections.empty())
         return;
     TKvIniSection& First = FSections.front();
-    if (!First.Header.empty())
+    if (!First.Header.Empty())
         return;
-    auto FirstText = std::find_if(First.Body.begin(), First.Body.end(), [](const std::string& L) { return !L.empty(); });
+    auto FirstText = std::find_if(First.Body.begin(), First.Body.end(), [](const TKvIniLine& L) { return !L.Empty(); });
     if (FirstText == First.Body.begin())
         return;
     First.Body.erase(First.Body.begin(), FirstText);
     First.FirstBlank = static_cast<size_t>(
-        std::find_if(First.Body.begin(), First.Body.end(), [](const std::string& L) { return L.empty(); }) -
+        std::find_if(First.Body.begin(), First.Body.end(), [](const TKvIniLine& L) { return L.Empty(); }) -
         First.Body.begin());
     ForgetIndex(First);
     Changed();
@@ -483,10 +345,11 @@ void TKvIniList::ReadSections(TKvStringList& List) const
 {
     List.clear();
     for (const TKvIniSection& S : FSections) {
-        if (S.Header.empty())
+        if (S.Header.Empty())
             continue;
-        const size_t Close = S.Header.find(']');
-        List.push_back(Close == std::string::npos ? std::string() : S.Header.substr(1, Close - 1));
+        const std::string_view Header = S.Header;
+        const size_t Close = Header.find(']');
+        List.emplace_back(Close == std::string_view::npos ? std::string_view() : Header.substr(1, Close - 1));
     }
 }
 
@@ -496,25 +359,25 @@ void ForEachSectionLine(const TKvIniSection* S, TFunction Function)
 {
     if (!S)
         return;
-    for (const std::string& Line : S->Body)
-        if (!Line.empty())
-            Function(Line);
+    for (const TKvIniLine& Line : S->Body)
+        if (!Line.Empty())
+            Function(Line.View());
 }
 } // namespace
 
 void TKvIniList::ReadSection(std::string_view Section, TKvStringList& List) const
 {
     List.clear();
-    ForEachSectionLine(FindSection(Section), [&](const std::string& Line) {
+    ForEachSectionLine(FindSection(Section), [&](std::string_view Line) {
         const size_t Eq = Line.find('=');
-        List.push_back(Eq == std::string::npos ? std::string() : Line.substr(0, Eq));
+        List.emplace_back(Eq == std::string_view::npos ? std::string_view() : Line.substr(0, Eq));
     });
 }
 
 void TKvIniList::ReadSectionValues(std::string_view Section, TKvStringList& List) const
 {
     List.clear();
-    ForEachSectionLine(FindSection(Section), [&](const std::string& Line) { List.push_back(Line); });
+    ForEachSectionLine(FindSection(Section), [&](std::string_view Line) { List.emplace_back(Line); });
 }
 
 std::optional<std::string_view> TKvIniList::FindValue(std::string_view Section, std::string_view Ident) const
@@ -522,10 +385,10 @@ std::optional<std::string_view> TKvIniList::FindValue(std::string_view Section, 
     const TKvIniSection* S = FindSection(Section);
     if (!S)
         return std::nullopt;
-    const auto Line = FindKey(*S, Ident);
+    const auto Line = S->FindKey(Ident);
     if (!Line)
         return std::nullopt;
-    return std::string_view(S->Body[*Line]).substr(Ident.size() + 1);
+    return S->Body[*Line].View().substr(Ident.size() + 1);
 }
 
 std::string TKvIniList::ReadString(std::string_view Section, std::string_view Ident, std::string_view Default) const
@@ -537,24 +400,22 @@ void TKvIniList::WriteString(std::string_view Section, std::string_view Ident, s
 {
     FModified = true;
     Changed();
-    std::string NewLine(Ident);
-    NewLine += '=';
-    NewLine += Value;
-    const size_t Nul = NewLine.find('\0');
-    if (Nul != std::string::npos)
-        NewLine.resize(Nul);
     if (!Indexable(Ident)) {
-        WriteStringByScan(Section, Ident, std::move(NewLine));
+        std::string NewLine(Ident);
+        NewLine += '=';
+        NewLine += Value;
+        WriteStringByScan(Section, Ident, NewLine.substr(0, NewLine.find('\0')));
         return;
     }
-
+    // The line ends before a NUL; the key has none.
+    TKvIniLine NewLine(Ident, Value.substr(0, Value.find('\0')));
     TKvIniSection* S = FindSection(Section);
     if (!S) {
         // An empty line, the header and the key, at the end of the document.
         if (FSections.empty()) // moved from
             FSections.emplace_back();
-        FSections.back().Append(std::string());
-        TKvIniSection& Added = AppendSection(HeaderOf(Section));
+        FSections.back().Append(TKvIniLine());
+        TKvIniSection& Added = AppendSection(TKvIniLine(HeaderOf(Section)));
         Added.HashesBuilt = true;
         Added.Append(std::move(NewLine));
         return;
@@ -562,9 +423,9 @@ void TKvIniList::WriteString(std::string_view Section, std::string_view Ident, s
     // The key's line is replaced when it comes before the section's first
     // empty line; otherwise the new line becomes the last key line, just
     // before that empty line (or the next header, or the end).
-    const auto Line = FindKey(*S, Ident);
+    const auto Line = S->FindKey(Ident);
     if (Line && *Line < S->FirstBlank) {
-        S->Body[*Line] = std::move(NewLine);
+        S->Replace(*Line, std::move(NewLine));
         return;
     }
     S->Insert(S->FirstBlank, std::move(NewLine));
@@ -582,12 +443,12 @@ void TKvIniList::WriteStringByScan(std::string_view Section, std::string_view Id
         Lines.emplace_back();
         Lines.push_back(HeaderOf(Section));
         Lines.push_back(std::move(NewLine));
-        SetLines(std::move(Lines));
+        SetLines(Lines);
         return;
     }
     size_t i = Header + 1;
     for (; i < Lines.size(); ++i) {
-        if (IsKeyLine(Lines[i], Ident)) {
+        if (IsIniKeyLine(Lines[i], Ident)) {
             Lines[i] = std::move(NewLine);
             break;
         }
@@ -598,24 +459,23 @@ void TKvIniList::WriteStringByScan(std::string_view Section, std::string_view Id
     }
     if (i == Lines.size())
         Lines.push_back(std::move(NewLine));
-    SetLines(std::move(Lines));
+    SetLines(Lines);
 }
 
 void TKvIniList::EraseSection(std::string_view Section)
 {
     FModified = true;
-    const auto Found = FSectionIndex.find(Section);
+    const auto Found = FindIndexEntry(Section);
     if (Found == FSectionIndex.end())
         return;
     FLastSection = nullptr;
     const TSections::iterator S = Found->second;
-    // The index names the section by a view into the header that goes.
     FSectionIndex.erase(Found);
     if (S->NextSameName) {
         const TSections::iterator Next = *S->NextSameName;
         if (S->LastSameName != Next)
             Next->LastSameName = S->LastSameName;
-        FSectionIndex.emplace(*HeaderName(Next->Header), Next);
+        FSectionIndex.emplace(IniNameHash(*HeaderName(Next->Header)), Next);
     }
     FSections.erase(S);
     Changed();

@@ -12,19 +12,19 @@
 // document of many sections is written and read in linear time. The index
 // gives the same answers as scanning the lines would.
 
+#include "KvIniSection.h"
 #include "KvVector.h"
 
 #include <cstdint>
-#include <list>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace kv {
-
-using TKvStringList = std::vector<std::string>;
 
 // The attributes of a font as they are stored (eight keys).
 struct TKvFontRecord {
@@ -63,46 +63,6 @@ struct TKvFormPlacement {
 struct TKvScreenSize {
     int32_t Width = 1920;
     int32_t Height = 1080;
-};
-
-// Hash and equality of names with the letters a to z compared without case;
-// transparent, so string_views are looked up without building a string.
-struct TKvNoCaseHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view Text) const noexcept;
-};
-struct TKvNoCaseEqual {
-    using is_transparent = void;
-    bool operator()(std::string_view A, std::string_view B) const noexcept;
-};
-
-struct TKvIniSection;
-using TKvIniSections = std::list<TKvIniSection>;
-
-// One header line and the lines that follow it up to the next header. Its
-// keys are found through a hash per line (small sections: one pass over
-// the hashes) or a map to the first line of each key (large sections), each
-// built when the section is first searched and kept up to date after that.
-struct TKvIniSection {
-    std::string Header; // empty for the lines before the first header
-    TKvStringList Body;
-    size_t FirstBlank = 0; // position of the first empty body line, or Body.size()
-    mutable std::vector<uint32_t> KeyHashes; // per body line; 0 for a line without "="
-    mutable bool HashesBuilt = false;
-    mutable bool UniqueKeys = true; // no two key lines share a hash
-    mutable size_t Hint = 0;        // where the next search begins
-    mutable uint64_t KeyBits[4] = {}; // a bit per key hash: a clear bit means absent
-    mutable std::unordered_map<std::string, size_t, TKvNoCaseHash, TKvNoCaseEqual> Keys;
-    mutable size_t LastKey = 0; // the largest position in Keys
-    mutable bool KeysBuilt = false;
-
-    // The next section of the same name (found only once this one is gone).
-    std::optional<TKvIniSections::iterator> NextSameName;
-    std::optional<TKvIniSections::iterator> LastSameName; // kept by the first of a name
-
-    // Adds a line at the end, or at position At, keeping the index.
-    void Append(std::string Line);
-    void Insert(size_t At, std::string Line);
 };
 
 class TKvIniList {
@@ -174,22 +134,27 @@ protected:
 
 private:
     using TSections = TKvIniSections;
+    // The first section of each name, by the hash of its name (letters
+    // without case); names of one hash share the entry's bucket.
+    using TSectionIndex = std::unordered_multimap<uint64_t, TSections::iterator, TKvHashIsKey>;
 
     // The section's first block, or nullptr.
     TKvIniSection* FindSection(std::string_view Section) const;
-    // Body position of the first line of the key, or nothing.
-    std::optional<size_t> FindKey(const TKvIniSection& S, std::string_view Ident) const;
-    TKvIniSection& AppendSection(std::string Header);
+    TSectionIndex::const_iterator FindIndexEntry(std::string_view Section) const;
+    TKvIniSection& AppendSection(TKvIniLine Header);
     void IndexSection(TSections::iterator S);
     void RebuildIndex();
     void Changed() { FFlatValid = false; }
     // The plain line-by-line write, for key names the index cannot hold.
     void WriteStringByScan(std::string_view Section, std::string_view Ident, std::string NewLine);
-    void SetLines(TKvStringList Lines);
+    void SetLines(const TKvStringList& Lines);
+    void Clear();
 
+    // The text the document was loaded from; unchanged lines are views into
+    // it, and copies of the list share it.
+    std::shared_ptr<const std::string> FLoaded;
     TSections FSections; // the first block holds the lines before the first header
-    // The first section of each name, by a view of the name in its header.
-    std::unordered_map<std::string_view, TSections::iterator, TKvNoCaseHash, TKvNoCaseEqual> FSectionIndex;
+    TSectionIndex FSectionIndex;
     // The section found last, by its name as asked for: writers and readers
     // go through one section's keys one after the other.
     mutable TKvIniSection* FLastSection = nullptr;
