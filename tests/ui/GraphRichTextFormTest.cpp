@@ -212,9 +212,68 @@ TEST_F(ReportWindow, ReportCommandOpensTheWindowOnTheMergedDefaultTemplate)
     EXPECT_TRUE(R().MergedDocument().Body->toPlainText().contains(
         QString::fromStdString(FloatToTextMaxLength(10, std::stod(Result("LinearRegression", "Slope"))))));
     EXPECT_FALSE(R().IsModified(TGraphRichText::PgTemplate));
+    R().close();
+}
+
+// The template comes from the window's own file, else the settings' last
+// one, else the shipped default; files that do not exist are passed over.
+TEST_F(ReportWindow, ReportCommandsMergeTheWindowsTemplateOrTheLastOrTheDefault)
+{
+    OpenWithCalculations();
+    const auto Template = [this](const char* Name, const char* Text) {
+        TKvRtfDocument D;
+        D.Body->setPlainText(Text);
+        const std::string File = (Dir / Name).string();
+        WriteRtfFile(D, QString::fromStdString(File));
+        return File;
+    };
+    const std::string Own = Template("own.rtf", "Own template"), Last = Template("last.rtf", "Last template");
+    const std::string Missing = (Dir / "missing.rtf").string();
+    const struct {
+        std::string Own, Last;
+        const char* Starts;
+    } Cases[] = {{Own, Last, "Own template"},
+                 {"", Last, "Last template"},
+                 {Missing, Last, "Last template"},
+                 {Missing, Missing, "Regression lines"}};
+    Form(1).Graph().SetCaption("Regression lines");
+    for (const auto& C : Cases) {
+        Form(1).Model().TemplateFile = C.Own;
+        Table->MutableSettings().LastTemplateLoaded = C.Last;
+        Form(1).Action("ReportClipBoard")->trigger();
+        EXPECT_TRUE(R().MergedDocument().Body->toPlainText().startsWith(C.Starts))
+            << C.Own << " | " << C.Last << ": " << R().MergedDocument().Body->toPlainText().left(40).toStdString();
+        EXPECT_EQ(Form(1).Model().TemplateFile, C.Own);
+    }
+    EXPECT_TRUE(Errors.empty());
+}
+
+// The graph of the example goes into the merged report as its picture.
+TEST_F(ReportWindow, TheExampleIsReportedWithItsGraph)
+{
+    Open();
+    ASSERT_TRUE(Table->LoadFromFile(KURVEX_TEST_DATA "/../../examples/Calculated-curves.plt"));
+    Assign->RebuildGraphWindows();
+    Form(1).resize(900, 600);
+    Form(1).show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form(1)));
+    Form(1).Action("EditGraphPrintout")->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&R()));
+    int Pictures = 0;
+    for (QTextBlock B = R().MergedDocument().Body->begin(); B.isValid(); B = B.next())
+        for (auto It = B.begin(); !It.atEnd(); ++It)
+            Pictures += It.fragment().charFormat().isImageFormat();
+    EXPECT_EQ(Pictures, 1);
+    EXPECT_TRUE(FindFields(*R().MergedDocument().Body).empty());
     Shot(R(), "report-window-merged");
     R().ShowPage(TGraphRichText::PgTemplate);
+    QTextCursor C = TemplateEditor().textCursor();
+    C.setPosition(FindFields(*R().TemplateDocument().Body).back().Start + 1);
+    TemplateEditor().setTextCursor(C);
+    EXPECT_TRUE(Status(2).startsWith("Field: ")) << Status(2).toStdString();
     Shot(R(), "report-window-template");
+    R().SetPart(TGraphRichText::PgTemplate, TGraphRichText::PtFooter);
+    Shot(R(), "report-window-footer");
     R().close();
 }
 

@@ -119,6 +119,7 @@ QWidget* TGraphRichText::CreatePage(TPage Page)
     Editor->installEventFilter(this);
     auto* Parts = new QTabBar(W);
     Parts->setShape(QTabBar::RoundedSouth);
+    Parts->setExpanding(false);
     for (const char* Name : {"Body", "Header", "Footer"})
         Parts->addTab(Name);
     Parts->setToolTip("Change active part of editor (Body/Header/Footer)");
