@@ -114,11 +114,19 @@ inline uint64_t KeyPartHash(std::string_view Text, size_t& Eq)
 // line without "=".
 uint32_t KeyHash(uint64_t Hash) { return static_cast<uint32_t>(Hash) | 1u; }
 
-uint32_t LineKeyHash(std::string_view Line)
+TKvIniKeyHash LineKeyHash(std::string_view Line)
 {
     size_t Eq;
     const uint64_t Hash = KeyPartHash(Line, Eq);
-    return Eq == std::string_view::npos ? 0 : KeyHash(Hash);
+    if (Eq == std::string_view::npos)
+        return {};
+    return {KeyHash(Hash), static_cast<uint32_t>(std::min<size_t>(Eq, UINT32_MAX))};
+}
+
+bool HasHash(const std::vector<TKvIniKeyHash>& Hashes, size_t Count, uint32_t Hash)
+{
+    return std::any_of(Hashes.begin(), Hashes.begin() + static_cast<std::ptrdiff_t>(Count),
+                       [Hash](const TKvIniKeyHash& K) { return K.Hash == Hash; });
 }
 
 // The key of a key line: the text before its first "=".
@@ -147,12 +155,11 @@ void BuildKeyHashes(const TKvIniSection& S)
     S.UniqueKeys = true;
     std::fill(std::begin(S.KeyBits), std::end(S.KeyBits), 0);
     for (size_t i = 0; i < S.Body.size(); ++i) {
-        const uint32_t Hash = LineKeyHash(S.Body[i]);
-        S.KeyHashes[i] = Hash;
-        const auto Before = S.KeyHashes.begin() + static_cast<std::ptrdiff_t>(i);
-        if (Hash != 0 && S.UniqueKeys && MayHoldKey(S, Hash) && std::find(S.KeyHashes.begin(), Before, Hash) != Before)
+        const TKvIniKeyHash Key = LineKeyHash(S.Body[i]);
+        if (Key.Hash != 0 && S.UniqueKeys && MayHoldKey(S, Key.Hash) && HasHash(S.KeyHashes, i, Key.Hash))
             S.UniqueKeys = false;
-        NoteKey(S, Hash);
+        S.KeyHashes[i] = Key;
+        NoteKey(S, Key.Hash);
     }
     S.Hint = 0;
     S.HashesBuilt = true;
@@ -179,7 +186,7 @@ std::optional<size_t> FindByHashes(const TKvIniSection& S, std::string_view Iden
     const size_t n = S.KeyHashes.size();
     if (!S.UniqueKeys) {
         for (size_t i = 0; i < n; ++i)
-            if (S.KeyHashes[i] == Hash && IsKeyLine(S.Body[i], Ident))
+            if (S.KeyHashes[i].Hash == Hash && IsKeyLine(S.Body[i], Ident))
                 return i;
         return std::nullopt;
     }
@@ -188,7 +195,7 @@ std::optional<size_t> FindByHashes(const TKvIniSection& S, std::string_view Iden
     // the order they were written.
     for (size_t j = 0; j < n; ++j) {
         const size_t i = S.Hint + j < n ? S.Hint + j : S.Hint + j - n;
-        if (S.KeyHashes[i] == Hash && IsKeyLine(S.Body[i], Ident)) {
+        if (S.KeyHashes[i].Hash == Hash && IsKeyLine(S.Body[i], Ident)) {
             S.Hint = i + 1;
             return i;
         }
@@ -302,6 +309,13 @@ TKvIniSection& TKvIniSection::operator=(const TKvIniSection& Other)
 
 std::optional<size_t> TKvIniSection::FindKey(std::string_view Ident) const
 {
+    // Keys are mostly read in the order they were written: the line after
+    // the key found last is tried first. Its key is Ident when it matches
+    // and its "=" comes right after, and it is the first line of that key
+    // when no two key lines share a hash.
+    if (HashesBuilt && UniqueKeys && Hint < Body.size() && KeyHashes[Hint].Length == Ident.size() &&
+        IsKeyLine(Body[Hint], Ident))
+        return Hint++;
     size_t Eq;
     const uint64_t Hash = KeyPartHash(Ident, Eq);
     if (Eq != std::string_view::npos) {
@@ -332,12 +346,11 @@ void TKvIniSection::Insert(size_t At, TKvIniLine Line)
     else if (At < FirstBlank)
         FirstBlank = At;
     if (HashesBuilt) {
-        const uint32_t Hash = LineKeyHash(Line);
-        if (Hash != 0 && MayHoldKey(*this, Hash) &&
-            std::find(KeyHashes.begin(), KeyHashes.end(), Hash) != KeyHashes.end())
+        const TKvIniKeyHash Key = LineKeyHash(Line);
+        if (Key.Hash != 0 && MayHoldKey(*this, Key.Hash) && HasHash(KeyHashes, KeyHashes.size(), Key.Hash))
             UniqueKeys = false;
-        NoteKey(*this, Hash);
-        KeyHashes.insert(KeyHashes.begin() + static_cast<std::ptrdiff_t>(At), Hash);
+        NoteKey(*this, Key.Hash);
+        KeyHashes.insert(KeyHashes.begin() + static_cast<std::ptrdiff_t>(At), Key);
     }
     if (KeysBuilt) {
         if (LastKey >= At && !Keys.empty()) {

@@ -66,6 +66,13 @@ struct TKvHashIsKey {
     size_t operator()(uint64_t Hash) const noexcept { return static_cast<size_t>(Hash); }
 };
 
+// The key of a line as a small section holds it: its hash (0 for a line
+// without "=") and its length.
+struct TKvIniKeyHash {
+    uint32_t Hash = 0;
+    uint32_t Length = 0;
+};
+
 struct TKvIniSection;
 using TKvIniSections = std::list<TKvIniSection>;
 
@@ -84,7 +91,7 @@ struct TKvIniSection {
     TKvIniLine Header; // empty for the lines before the first header
     TKvIniLines Body;
     size_t FirstBlank = 0; // position of the first empty body line, or Body.size()
-    mutable std::vector<uint32_t> KeyHashes; // per body line; 0 for a line without "="
+    mutable std::vector<TKvIniKeyHash> KeyHashes; // per body line
     mutable bool HashesBuilt = false;
     mutable bool UniqueKeys = true; // no two key lines share a hash
     mutable size_t Hint = 0;        // where the next search begins
