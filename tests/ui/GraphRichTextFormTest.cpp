@@ -12,6 +12,7 @@
 #include "report/KvRtfReader.h"
 #include "report/KvRtfWriter.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QComboBox>
 #include <QTabBar>
@@ -248,6 +249,48 @@ TEST_F(ReportWindow, ReportCommandsMergeTheWindowsTemplateOrTheLastOrTheDefault)
     EXPECT_TRUE(Errors.empty());
 }
 
+// The zoom scales text and pictures alike; its check marks follow the page.
+TEST_F(ReportWindow, ZoomFitsTheTextWidthOrTheWholePage)
+{
+    OpenWithCalculations();
+    R().resize(1000, 800);
+    R().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&R()));
+    R().MergeExecute();
+    R().ShowPage(TGraphRichText::PgTemplate);
+    R().NewDocument();
+    QTextCharFormat Large; // large, so the font's rounding to pixels stays small
+    Large.setFontPointSize(48);
+    TemplateEditor().textCursor().insertText("Some text of the template", Large);
+    R().SetModified(TGraphRichText::PgTemplate, false);
+    QTextEdit& E = TemplateEditor();
+    const auto LineHeight = [&] { return E.document()->documentLayout()->blockBoundingRect(E.document()->begin()).height(); };
+    const double Printed = LineHeight();
+    EXPECT_DOUBLE_EQ(R().ZoomScale(TGraphRichText::PgTemplate), 1.0);
+
+    R().Action("ZoomWidth")->trigger();
+    const double Width = R().ZoomScale(TGraphRichText::PgTemplate);
+    EXPECT_GT(Width, 1.0); // the editor is wider than the A4 text width
+    EXPECT_NEAR(E.lineWrapColumnOrWidth(), E.viewport()->width() - 8, 2);
+    EXPECT_NEAR(LineHeight() / Printed, Width, 0.15 * Width);
+
+    R().Action("ZoomPage")->trigger();
+    const double Page = R().ZoomScale(TGraphRichText::PgTemplate);
+    EXPECT_LT(Page, 1.0);
+    const double SheetHeight = R().TemplateDocument().Page.PaperHeight / 1440.0 * E.logicalDpiY() * Page;
+    EXPECT_LE(SheetHeight, E.viewport()->height());
+    EXPECT_NEAR(LineHeight() / Printed, Page, 0.15 * Page);
+    EXPECT_TRUE(R().Action("ZoomPage")->isChecked());
+    EXPECT_FALSE(R().IsModified(TGraphRichText::PgTemplate));
+
+    R().ShowPage(TGraphRichText::PgMerged);
+    EXPECT_TRUE(R().Action("Zoom100")->isChecked());
+    R().ShowPage(TGraphRichText::PgTemplate);
+    EXPECT_TRUE(R().Action("ZoomPage")->isChecked());
+    R().Action("Zoom100")->trigger();
+    EXPECT_NEAR(LineHeight(), Printed, 0.5);
+}
+
 // The graph of the example goes into the merged report as its picture.
 TEST_F(ReportWindow, TheExampleIsReportedWithItsGraph)
 {
@@ -266,6 +309,8 @@ TEST_F(ReportWindow, TheExampleIsReportedWithItsGraph)
     EXPECT_EQ(Pictures, 1);
     EXPECT_TRUE(FindFields(*R().MergedDocument().Body).empty());
     Shot(R(), "report-window-merged");
+    R().Action("ZoomPage")->trigger();
+    Shot(R(), "report-window-merged-zoom-page");
     R().ShowPage(TGraphRichText::PgTemplate);
     QTextCursor C = TemplateEditor().textCursor();
     C.setPosition(FindFields(*R().TemplateDocument().Body).back().Start + 1);

@@ -15,6 +15,7 @@
 #include "report/KvRtfWriter.h"
 #include "workspace/KvGraphReportSource.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -117,6 +118,7 @@ QWidget* TGraphRichText::CreatePage(TPage Page)
     auto* Editor = new QTextEdit(W);
     Editor->setObjectName(Page == PgTemplate ? "TemplateEditor" : "MergedEditor");
     Editor->installEventFilter(this);
+    Editor->viewport()->installEventFilter(this);
     auto* Parts = new QTabBar(W);
     Parts->setShape(QTabBar::RoundedSouth);
     Parts->setExpanding(false);
@@ -540,23 +542,47 @@ void TGraphRichText::SetZoom(TZoom Zoom)
     PageChanged();
 }
 
-// The editor wraps at the page's text width, or at its own width for
-// "Zoom to Width"; the space markers are a text option of the part shown.
+// The zoom lays the part out for a device of the screen's resolution
+// times the scale, so text and pictures grow alike; 100% shows the page
+// at its printed size, "Zoom to Width" fits the text width and "Zoom Page"
+// the whole sheet into the editor. The space markers are a text option.
 void TGraphRichText::ApplyViewOptions(TPage Page)
 {
-    QTextEdit* Editor = FPages[Page].Editor;
+    TPageState& State = FPages[Page];
+    QTextEdit* Editor = State.Editor;
     QTextDocument* D = Editor->document();
     QTextOption Option = D->defaultTextOption();
     const QTextOption::Flags Markers =
         QTextOption::ShowTabsAndSpaces | QTextOption::ShowLineAndParagraphSeparators;
     Option.setFlags(FSpaceMarkers ? Option.flags() | Markers : Option.flags() & ~Markers);
     D->setDefaultTextOption(Option);
-    if (FPages[Page].Zoom == TZoom::ZoomWidth) {
-        Editor->setLineWrapMode(QTextEdit::WidgetWidth);
-    } else {
-        Editor->setLineWrapMode(QTextEdit::FixedPixelWidth);
-        Editor->setLineWrapColumnOrWidth(Document(Page).UsableWidth() * logicalDpiX() / 1440);
+
+    const TKvRtfDocument& Doc = Document(Page);
+    const bool Turn = Doc.Page.Landscape && Doc.Page.PaperWidth < Doc.Page.PaperHeight;
+    const double Dpi = Editor->logicalDpiX();
+    const double Inch = 1440.0;
+    const double TextWidth = std::max(Doc.UsableWidth(), 720) / Inch * Dpi;
+    const double SheetWidth = (Turn ? Doc.Page.PaperHeight : Doc.Page.PaperWidth) / Inch * Dpi;
+    const double SheetHeight = (Turn ? Doc.Page.PaperWidth : Doc.Page.PaperHeight) / Inch * Dpi;
+    const QSize Room = Editor->viewport()->size() - QSize(8, 8);
+    double Scale = 1;
+    if (State.Zoom == TZoom::ZoomWidth)
+        Scale = Room.width() / TextWidth;
+    else if (State.Zoom == TZoom::ZoomPage)
+        Scale = std::min(Room.width() / SheetWidth, Room.height() / SheetHeight);
+    Scale = std::clamp(Scale, 0.1, 8.0);
+    const int DotsPerMeter = qRound(Dpi * Scale / 0.0254);
+    if (State.LayoutDevice.isNull() || State.LayoutDevice.dotsPerMeterX() != DotsPerMeter ||
+        D->documentLayout()->paintDevice() != &State.LayoutDevice) {
+        State.LayoutDevice = QImage(1, 1, QImage::Format_RGB32);
+        State.LayoutDevice.setDotsPerMeterX(DotsPerMeter);
+        State.LayoutDevice.setDotsPerMeterY(DotsPerMeter);
+        D->documentLayout()->setPaintDevice(&State.LayoutDevice);
+        D->markContentsDirty(0, D->characterCount());
     }
+    State.Scale = Scale;
+    Editor->setLineWrapMode(QTextEdit::FixedPixelWidth);
+    Editor->setLineWrapColumnOrWidth(qRound(TextWidth * Scale));
     UpdateInsertPoints(Page);
 }
 
@@ -640,9 +666,14 @@ void TGraphRichText::changeEvent(QEvent* Event)
         RefreshFieldLists();
 }
 
-// The Insert key switches between inserting and overwriting.
+// The Insert key switches between inserting and overwriting; a zoom that
+// fits the editor follows its size.
 bool TGraphRichText::eventFilter(QObject* Watched, QEvent* Event)
 {
+    if (Event->type() == QEvent::Resize)
+        for (TPage P : {PgTemplate, PgMerged})
+            if (Watched == FPages[P].Editor->viewport() && FPages[P].Zoom != TZoom::Zoom100)
+                ApplyViewOptions(P);
     if (Event->type() == QEvent::KeyPress) {
         const auto* Key = static_cast<QKeyEvent*>(Event);
         if (Key->key() == Qt::Key_Insert && Key->modifiers() == Qt::NoModifier) {

@@ -9,6 +9,7 @@
 
 #include "report/KvRtfDocument.h"
 
+#include <QImage>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -109,6 +110,8 @@ public:
     void ShowSpaceMarkers(bool Show);
     void SetZoom(TZoom Zoom);
     TZoom Zoom(TPage Page) const { return FPages[Page].Zoom; }
+    // The scale of a page's editor against the printed size.
+    double ZoomScale(TPage Page) const { return FPages[Page].Scale; }
     // The description of the field at the active editor's caret.
     QString CaretFieldDescription() const;
 
@@ -119,6 +122,10 @@ protected:
 
 private:
     struct TPageState {
+        // The editor lays its part out for this device, whose resolution
+        // is the screen's times the zoom; it outlives the documents.
+        QImage LayoutDevice;
+        double Scale = 1;
         std::unique_ptr<TKvRtfDocument> Document;
         QTextEdit* Editor = nullptr;
         QTabBar* Parts = nullptr;
