@@ -291,6 +291,29 @@ TEST_F(ReportWindow, ZoomFitsTheTextWidthOrTheWholePage)
     EXPECT_NEAR(LineHeight(), Printed, 0.5);
 }
 
+// A report command loads the template file again: unsaved edits are
+// offered for saving first, and Cancel stops the command.
+TEST_F(ReportWindow, ReportCommandsOfferUnsavedTemplateEditsFirst)
+{
+    OpenWithCalculations();
+    const struct {
+        QMessageBox::StandardButton Answer;
+        bool Kept;
+    } Cases[] = {{QMessageBox::Cancel, true}, {QMessageBox::No, false}};
+    for (const auto& C : Cases) {
+        R().ShowPage(TGraphRichText::PgTemplate);
+        R().NewDocument();
+        Type("Edited");
+        Answer = C.Answer;
+        Questions.clear();
+        Form(1).Action("ReportClipBoard")->trigger();
+        EXPECT_EQ(Questions.size(), 1);
+        EXPECT_EQ(R().TemplateDocument().Body->toPlainText() == "Edited", C.Kept);
+        EXPECT_EQ(R().IsModified(TGraphRichText::PgTemplate), C.Kept);
+        EXPECT_EQ(R().ActivePage(), C.Kept ? TGraphRichText::PgTemplate : TGraphRichText::PgMerged);
+    }
+}
+
 // The graph of the example goes into the merged report as its picture.
 TEST_F(ReportWindow, TheExampleIsReportedWithItsGraph)
 {

@@ -21,12 +21,12 @@ namespace {
 
 QPrinter& ReportPrinter() { return TGraphRichText::ReportPrinter(); }
 
-// The merged report of the window, made by the shared report window.
-const TKvRtfDocument& PrepareReport(TGraphForm& Form)
+// The merged report of the window, made by the shared report window;
+// none when the user keeps the template being edited.
+const TKvRtfDocument* PrepareReport(TGraphForm& Form)
 {
     TGraphRichText& Report = TGraphRichText::Shared(Form.Table());
-    Report.PrepareReport(Form);
-    return Report.MergedDocument();
+    return Report.PrepareReport(Form) ? &Report.MergedDocument() : nullptr;
 }
 
 void Connect(TGraphForm& Form, const char* Name, void (*Command)(TGraphForm&))
@@ -40,7 +40,8 @@ void Connect(TGraphForm& Form, const char* Name, void (*Command)(TGraphForm&))
 // template. It is modal, as the graph window it reports on must stay.
 void EditGraphPrintout(TGraphForm& Form)
 {
-    PrepareReport(Form);
+    if (!PrepareReport(Form))
+        return;
     TGraphRichText& Report = TGraphRichText::Shared(Form.Table());
     Report.setWindowModality(Qt::ApplicationModal);
     Report.show();
@@ -50,23 +51,28 @@ void EditGraphPrintout(TGraphForm& Form)
 
 void ReportToClipboard(TGraphForm& Form)
 {
-    QApplication::clipboard()->setMimeData(ReportMimeData(PrepareReport(Form)).release());
+    if (const TKvRtfDocument* Report = PrepareReport(Form))
+        QApplication::clipboard()->setMimeData(ReportMimeData(*Report).release());
 }
 
 void PrintPreview(TGraphForm& Form)
 {
-    const TKvRtfDocument& Report = PrepareReport(Form);
+    const TKvRtfDocument* Report = PrepareReport(Form);
+    if (!Report)
+        return;
     TRichPreviewForm Preview(&Form);
-    Preview.SetReport(Report);
+    Preview.SetReport(*Report);
     Preview.exec();
 }
 
 void PrintReport(TGraphForm& Form)
 {
-    const TKvRtfDocument& Report = PrepareReport(Form);
+    const TKvRtfDocument* Report = PrepareReport(Form);
+    if (!Report)
+        return;
     QPrintDialog Dialog(&ReportPrinter(), &Form);
     if (Dialog.exec() == QDialog::Accepted)
-        TKvReportPaginator(Report).Print(ReportPrinter());
+        TKvReportPaginator(*Report).Print(ReportPrinter());
 }
 
 void PrinterSetup(TGraphForm& Form)
@@ -78,8 +84,8 @@ void PrinterSetup(TGraphForm& Form)
 // The report window's save on its merged page: the last report folder.
 void SaveReport(TGraphForm& Form)
 {
-    PrepareReport(Form);
-    TGraphRichText::Shared(Form.Table()).SaveDocument();
+    if (PrepareReport(Form))
+        TGraphRichText::Shared(Form.Table()).SaveDocument();
 }
 
 } // namespace

@@ -291,8 +291,10 @@ void TGraphRichText::PageChanged()
 
 // ---------------------------------------------------------------- merge
 
-void TGraphRichText::PrepareReport(TGraphForm& Form)
+bool TGraphRichText::PrepareReport(TGraphForm& Form)
 {
+    if (!AskToSaveTemplate())
+        return false;
     GraphWindow = &Form;
     QString File = Q(Form.Model().TemplateFile);
     if (File.isEmpty() || !QFileInfo::exists(File))
@@ -306,6 +308,7 @@ void TGraphRichText::PrepareReport(TGraphForm& Form)
         Fail(Q(E.what()));
     }
     MergeExecute();
+    return true;
 }
 
 void TGraphRichText::MergeExecute()
@@ -638,25 +641,27 @@ void TGraphRichText::Fail(const QString& Message) const
 
 // ---------------------------------------------------------------- events
 
+bool TGraphRichText::AskToSaveTemplate()
+{
+    if (!IsModified(PgTemplate))
+        return true;
+    const auto Answer = FTable.Services.Ask(QString(ModifiedQuestion).replace('\r', '\n'),
+                                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (Answer == QMessageBox::Cancel)
+        return false;
+    if (Answer == QMessageBox::No)
+        return true;
+    ShowPage(PgTemplate);
+    return SaveDocument();
+}
+
+// A save that did not happen keeps the window and the edits.
 void TGraphRichText::closeEvent(QCloseEvent* Event)
 {
-    if (IsModified(PgTemplate)) {
-        const auto Answer = FTable.Services.Ask(QString(ModifiedQuestion).replace('\r', '\n'),
-                                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        if (Answer == QMessageBox::Cancel) {
-            Event->ignore();
-            return;
-        }
-        if (Answer == QMessageBox::Yes) {
-            ShowPage(PgTemplate);
-            // a save that did not happen keeps the window and the edits
-            if (!SaveDocument()) {
-                Event->ignore();
-                return;
-            }
-        }
-    }
-    Event->accept();
+    if (AskToSaveTemplate())
+        Event->accept();
+    else
+        Event->ignore();
 }
 
 void TGraphRichText::changeEvent(QEvent* Event)

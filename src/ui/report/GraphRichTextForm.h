@@ -77,8 +77,12 @@ public:
 
     // ---- the report
     // Loads the graph window's template (its own, else the settings' last
-    // one, else the shipped default) and merges it.
-    void PrepareReport(TGraphForm& Form);
+    // one, else the shipped default) and merges it. Unsaved edits of the
+    // template are offered for saving first; false when the user cancels.
+    bool PrepareReport(TGraphForm& Form);
+    // Asks whether to save a modified template and does; false when the
+    // user cancels or the save does not happen.
+    bool AskToSaveTemplate();
     // Merges the template as it is now and shows the merged text.
     void MergeExecute();
     // The fields of the merge tool bar from the first series' results.
