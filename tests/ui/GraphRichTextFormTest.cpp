@@ -174,6 +174,40 @@ TEST_F(ReportWindow, SpecialFieldsCarryTheirMarkerAndTheCaretOutsideFieldsDescri
     EXPECT_EQ(Status(2), "Field: NextCalculation");
 }
 
+// A picture wider than the text is shrunk to the text width; page fields
+// and field marks go to the editor of the active page.
+TEST_F(ReportWindow, InsertCommandsAndFieldMarksActOnTheActivePage)
+{
+    OpenWithCalculations();
+    R().MergeExecute();
+    R().NewDocument();
+    QImage Wide(2000, 500, QImage::Format_RGB32);
+    Wide.fill(Qt::blue);
+    const QString File = QString::fromStdString((Dir / "wide.bmp").string());
+    ASSERT_TRUE(Wide.save(File, "BMP"));
+    R().InsertImageFile(File);
+    R().InsertPageField("PAGE");
+    R().InsertPageField("NUMPAGES");
+    QTextDocument& Merged = *R().MergedDocument().Body;
+    const QTextCharFormat Picture = Merged.begin().begin().fragment().charFormat();
+    ASSERT_TRUE(Picture.isImageFormat());
+    const TKvPicture P = PictureOf(Picture.toImageFormat());
+    EXPECT_EQ(P.GoalWidth, R().MergedDocument().UsableWidth());
+    EXPECT_EQ(P.GoalHeight, R().MergedDocument().UsableWidth() / 4);
+    const std::vector<TKvField> Fields = FindFields(Merged);
+    ASSERT_EQ(Fields.size(), 2u);
+    EXPECT_EQ(Fields[0].Name, "PAGE");
+    EXPECT_EQ(Fields[1].Name, "NUMPAGES");
+    EXPECT_TRUE(R().TemplateDocument().Body->isEmpty());
+    EXPECT_EQ(R().Editor(TGraphRichText::PgMerged)->extraSelections().size(), 2);
+    R().Action("InsertPoints")->trigger();
+    EXPECT_TRUE(R().Editor(TGraphRichText::PgMerged)->extraSelections().isEmpty());
+
+    R().InsertImageFile(QString::fromStdString((Dir / "none.bmp").string()));
+    ASSERT_EQ(Errors.size(), 1u);
+    EXPECT_TRUE(Errors[0].contains("none.bmp"));
+}
+
 TEST_F(ReportWindow, MergeShowsTheMergedTextWithTheValues)
 {
     OpenWithCalculations();
