@@ -202,6 +202,11 @@ TEST_F(ReportWindow, InsertCommandsAndFieldMarksActOnTheActivePage)
     EXPECT_EQ(R().Editor(TGraphRichText::PgMerged)->extraSelections().size(), 2);
     R().Action("InsertPoints")->trigger();
     EXPECT_TRUE(R().Editor(TGraphRichText::PgMerged)->extraSelections().isEmpty());
+    R().Action("SpaceMarkers")->trigger();
+    R().MergeExecute(); // a new document shows them too
+    for (auto Page : {TGraphRichText::PgTemplate, TGraphRichText::PgMerged})
+        EXPECT_TRUE(R().Editor(Page)->document()->defaultTextOption().flags() & QTextOption::ShowTabsAndSpaces);
+    EXPECT_FALSE(R().IsModified(TGraphRichText::PgMerged));
 
     R().InsertImageFile(QString::fromStdString((Dir / "none.bmp").string()));
     ASSERT_EQ(Errors.size(), 1u);

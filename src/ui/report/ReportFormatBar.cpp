@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFontComboBox>
 #include <QPainter>
+#include <QTextCursor>
 #include <QTextEdit>
 
 namespace kv {
@@ -196,7 +197,15 @@ void TReportFormatBar::ShowFormat()
     if (!FEditor)
         return;
     FShowing = true;
-    const QTextCharFormat F = FEditor->currentCharFormat();
+    QTextCharFormat F = FEditor->currentCharFormat();
+    if (!F.hasProperty(QTextFormat::FontPointSize)) {
+        // at the start of a paragraph: the format of the text that follows
+        QTextCursor C = FEditor->textCursor();
+        C.clearSelection();
+        C.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+        if (C.hasSelection())
+            F = C.charFormat();
+    }
     const QFont Font = F.font();
     Action("Bold")->setChecked(Font.bold());
     Action("Italic")->setChecked(Font.italic());
