@@ -67,13 +67,13 @@ void ForgetIndex(TKvIniSection& S)
 TKvIniList::TKvIniList() { FSections.emplace_back(); }
 
 TKvIniList::TKvIniList(const TKvIniList& Other)
-    : FLoaded(Other.FLoaded), FSections(Other.FSections), FModified(Other.FModified)
+    : FText(Other.FText), FSections(Other.FSections), FModified(Other.FModified)
 {
     RebuildIndex();
 }
 
 TKvIniList::TKvIniList(TKvIniList&& Other) noexcept
-    : FLoaded(std::move(Other.FLoaded)), FSections(std::move(Other.FSections)),
+    : FText(std::move(Other.FText)), FSections(std::move(Other.FSections)),
       FSectionIndex(std::move(Other.FSectionIndex)), FLastSection(Other.FLastSection),
       FLastName(std::move(Other.FLastName)), FModified(Other.FModified)
 {
@@ -86,7 +86,7 @@ TKvIniList& TKvIniList::operator=(TKvIniList&& Other) noexcept
     if (this != &Other) {
         // The sections go before the text their lines refer to.
         FSections = std::move(Other.FSections);
-        FLoaded = std::move(Other.FLoaded);
+        FText = std::move(Other.FText);
         FSectionIndex = std::move(Other.FSectionIndex);
         FLastSection = Other.FLastSection;
         FLastName = std::move(Other.FLastName);
@@ -102,7 +102,7 @@ TKvIniList& TKvIniList::operator=(const TKvIniList& Other)
 {
     if (this != &Other) {
         FSections = Other.FSections;
-        FLoaded = Other.FLoaded;
+        FText = Other.FText;
         FModified = Other.FModified;
         RebuildIndex();
     }
@@ -143,7 +143,7 @@ void TKvIniList::RebuildIndex()
     for (TKvIniSection& S : FSections)
         S.NextSameName = S.LastSameName = std::nullopt;
     for (auto S = FSections.begin(); S != FSections.end(); ++S)
-        if (!S->Header.Empty())
+        if (!S->Header.empty())
             IndexSection(S);
 }
 
@@ -177,7 +177,7 @@ void TKvIniList::Clear()
     FSectionIndex.clear();
     FLastSection = nullptr;
     FFlatValid = false;
-    FLoaded.reset();
+    FText = TKvIniTextStore();
 }
 
 namespace {
@@ -232,13 +232,15 @@ void TKvIniList::SetText(std::string_view Text)
     if (Nul != std::string_view::npos)
         Text = Text.substr(0, Nul);
     // Copied before the old lines go: Text may be a view into them.
-    auto Loaded = std::make_shared<const std::string>(Text);
+    TKvIniTextStore Loaded;
+    Loaded.Expect(Text.size());
+    Text = Loaded.Add(Text);
     Clear();
-    FLoaded = std::move(Loaded);
+    FText = std::move(Loaded);
     // The lines first, so that each section's lines are stored at once.
     std::vector<std::string_view> Pieces;
-    Pieces.reserve(FLoaded->size() / 24 + 1);
-    SplitLines(*FLoaded, [&](std::string_view Line) { Pieces.push_back(Line); });
+    Pieces.reserve(Text.size() / 24 + 1);
+    SplitLines(Text, [&](std::string_view Line) { Pieces.push_back(Line); });
     TKvIniSection* Current = &FSections.emplace_back();
     for (size_t i = 0;;) {
         size_t Next = i;
@@ -248,11 +250,11 @@ void TKvIniList::SetText(std::string_view Text)
         for (; i < Next; ++i) {
             if (!Pieces[i].empty() && Current->FirstBlank == Current->Body.size())
                 ++Current->FirstBlank;
-            Current->Body.push_back(TKvIniLine::Shared(Pieces[i]));
+            Current->Body.push_back(Pieces[i]);
         }
         if (Next == Pieces.size())
             break;
-        Current = &AppendSection(TKvIniLine::Shared(Pieces[Next]));
+        Current = &AppendSection(Pieces[Next]);
         i = Next + 1;
     }
 }
@@ -263,9 +265,9 @@ void TKvIniList::SetLines(const TKvStringList& Lines)
     TKvIniSection* Current = &FSections.emplace_back();
     for (const std::string& Line : Lines) {
         if (IsHeader(Line))
-            Current = &AppendSection(TKvIniLine(Line));
+            Current = &AppendSection(FText.Add(Line));
         else
-            Current->Append(TKvIniLine(Line));
+            Current->Append(FText.Add(Line));
     }
 }
 
@@ -277,10 +279,10 @@ const TKvStringList& TKvIniList::Lines() const
         FFlat.clear();
         FFlat.reserve(static_cast<size_t>(LineCount()));
         for (const TKvIniSection& S : FSections) {
-            if (!S.Header.Empty())
-                FFlat.emplace_back(S.Header.View());
+            if (!S.Header.empty())
+                FFlat.emplace_back(S.Header);
             for (const TKvIniLine& Line : S.Body)
-                FFlat.emplace_back(Line.View());
+                FFlat.emplace_back(Line);
         }
         FFlatValid = true;
     }
@@ -291,7 +293,7 @@ int32_t TKvIniList::LineCount() const
 {
     size_t Count = 0;
     for (const TKvIniSection& S : FSections)
-        Count += (S.Header.Empty() ? 0 : 1) + S.Body.size();
+        Count += (S.Header.empty() ? 0 : 1) + S.Body.size();
     return static_cast<int32_t>(Count);
 }
 
@@ -299,19 +301,19 @@ std::string TKvIniList::Text() const
 {
     size_t Size = 0;
     for (const TKvIniSection& S : FSections) {
-        Size += S.Header.Size() + 2;
+        Size += S.Header.size() + 2;
         for (const TKvIniLine& Line : S.Body)
-            Size += Line.Size() + 2;
+            Size += Line.size() + 2;
     }
     std::string Out;
     Out.reserve(Size);
     for (const TKvIniSection& S : FSections) {
-        if (!S.Header.Empty()) {
-            Out += S.Header.View();
+        if (!S.Header.empty()) {
+            Out += S.Header;
             Out += "\r\n";
         }
         for (const TKvIniLine& Line : S.Body) {
-            Out += Line.View();
+            Out += Line;
             Out += "\r\n";
         }
     }
@@ -324,14 +326,14 @@ void TKvIniList::DropLeadingEmptyLines()
     if (FSections.empty())
         return;
     TKvIniSection& First = FSections.front();
-    if (!First.Header.Empty())
+    if (!First.Header.empty())
         return;
-    auto FirstText = std::find_if(First.Body.begin(), First.Body.end(), [](const TKvIniLine& L) { return !L.Empty(); });
+    auto FirstText = std::find_if(First.Body.begin(), First.Body.end(), [](const TKvIniLine& L) { return !L.empty(); });
     if (FirstText == First.Body.begin())
         return;
     First.Body.erase(First.Body.begin(), FirstText);
     First.FirstBlank = static_cast<size_t>(
-        std::find_if(First.Body.begin(), First.Body.end(), [](const TKvIniLine& L) { return L.Empty(); }) -
+        std::find_if(First.Body.begin(), First.Body.end(), [](const TKvIniLine& L) { return L.empty(); }) -
         First.Body.begin());
     ForgetIndex(First);
     Changed();
@@ -345,7 +347,7 @@ void TKvIniList::ReadSections(TKvStringList& List) const
 {
     List.clear();
     for (const TKvIniSection& S : FSections) {
-        if (S.Header.Empty())
+        if (S.Header.empty())
             continue;
         const std::string_view Header = S.Header;
         const size_t Close = Header.find(']');
@@ -360,8 +362,8 @@ void ForEachSectionLine(const TKvIniSection* S, TFunction Function)
     if (!S)
         return;
     for (const TKvIniLine& Line : S->Body)
-        if (!Line.Empty())
-            Function(Line.View());
+        if (!Line.empty())
+            Function(Line);
 }
 } // namespace
 
@@ -388,7 +390,7 @@ std::optional<std::string_view> TKvIniList::FindValue(std::string_view Section, 
     const auto Line = S->FindKey(Ident);
     if (!Line)
         return std::nullopt;
-    return S->Body[*Line].View().substr(Ident.size() + 1);
+    return S->Body[*Line].substr(Ident.size() + 1);
 }
 
 std::string TKvIniList::ReadString(std::string_view Section, std::string_view Ident, std::string_view Default) const
@@ -408,27 +410,25 @@ void TKvIniList::WriteString(std::string_view Section, std::string_view Ident, s
         return;
     }
     // The line ends before a NUL; the key has none.
-    TKvIniLine NewLine(Ident, Value.substr(0, Value.find('\0')));
+    const TKvIniLine NewLine = FText.AddJoined(Ident, "=", Value.substr(0, Value.find('\0')));
     TKvIniSection* S = FindSection(Section);
     if (!S) {
         // An empty line, the header and the key, at the end of the document.
         if (FSections.empty()) // moved from
             FSections.emplace_back();
         FSections.back().Append(TKvIniLine());
-        TKvIniSection& Added = AppendSection(TKvIniLine(HeaderOf(Section)));
+        TKvIniSection& Added = AppendSection(FText.AddJoined("[", Section, "]"));
+        // Room for the keys a writer adds next, without regrowing from one.
+        Added.Body.reserve(16);
+        Added.KeyHashes.reserve(16);
         Added.HashesBuilt = true;
-        Added.Append(std::move(NewLine));
+        Added.Append(NewLine);
         return;
     }
-    // The key's line is replaced when it comes before the section's first
-    // empty line; otherwise the new line becomes the last key line, just
-    // before that empty line (or the next header, or the end).
-    const auto Line = S->FindKey(Ident);
-    if (Line && *Line < S->FirstBlank) {
-        S->Replace(*Line, std::move(NewLine));
-        return;
+    if (const auto Replaced = S->SetKey(Ident, NewLine)) {
+        FText.Forget(*Replaced);
+        CompactText();
     }
-    S->Insert(S->FirstBlank, std::move(NewLine));
 }
 
 void TKvIniList::WriteStringByScan(std::string_view Section, std::string_view Ident, std::string NewLine)
@@ -477,8 +477,33 @@ void TKvIniList::EraseSection(std::string_view Section)
             Next->LastSameName = S->LastSameName;
         FSectionIndex.emplace(IniNameHash(*HeaderName(Next->Header)), Next);
     }
+    FText.Forget(S->Header);
+    for (const TKvIniLine& Line : S->Body)
+        FText.Forget(Line);
     FSections.erase(S);
     Changed();
+    CompactText();
+}
+
+void TKvIniList::CompactText()
+{
+    if (!FText.MostlyDead())
+        return;
+    size_t Size = 0;
+    for (const TKvIniSection& S : FSections) {
+        Size += S.Header.size();
+        for (const TKvIniLine& Line : S.Body)
+            Size += Line.size();
+    }
+    TKvIniTextStore Fresh;
+    Fresh.Expect(Size);
+    for (TKvIniSection& S : FSections) {
+        S.Header = Fresh.Add(S.Header);
+        for (TKvIniLine& Line : S.Body)
+            Line = Fresh.Add(Line);
+        S.ForgetKeyMap();
+    }
+    FText = std::move(Fresh);
 }
 
 // ---------------------------------------------------------------- scalars

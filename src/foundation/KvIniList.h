@@ -148,11 +148,14 @@ private:
     // The plain line-by-line write, for key names the index cannot hold.
     void WriteStringByScan(std::string_view Section, std::string_view Ident, std::string NewLine);
     void SetLines(const TKvStringList& Lines);
+    // Copies the lines to a fresh text store when most of the text is of
+    // lines that left the document, so a list rewritten again and again
+    // (a results list) keeps its size.
+    void CompactText();
     void Clear();
 
-    // The text the document was loaded from; unchanged lines are views into
-    // it, and copies of the list share it.
-    std::shared_ptr<const std::string> FLoaded;
+    // The text of all lines, shared with copies of the list.
+    TKvIniTextStore FText;
     TSections FSections; // the first block holds the lines before the first header
     TSectionIndex FSectionIndex;
     // The section found last, by its name as asked for: writers and readers

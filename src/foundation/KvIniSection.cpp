@@ -213,84 +213,92 @@ size_t TKvNoCaseHash::operator()(std::string_view Text) const noexcept { return 
 
 bool TKvNoCaseEqual::operator()(std::string_view A, std::string_view B) const noexcept { return SameName(A, B); }
 
-// ---------------------------------------------------------------- lines
+// ---------------------------------------------------------------- text
 
-TKvIniLine::TKvIniLine(std::string_view Text)
+TKvIniTextStore::TKvIniTextStore(const TKvIniTextStore& Other)
+    : FChunks(Other.FChunks), FNextChunk(Other.FNextChunk), FBytes(Other.FBytes), FDead(Other.FDead)
 {
-    if (Text.empty())
-        return;
-    char* Own = new char[Text.size()];
-    std::memcpy(Own, Text.data(), Text.size());
-    FData = Own;
-    FSize = Text.size() | OwnedBit;
 }
 
-TKvIniLine::TKvIniLine(std::string_view Key, std::string_view Value)
-{
-    const size_t Size = Key.size() + 1 + Value.size();
-    char* Own = new char[Size];
-    if (!Key.empty())
-        std::memcpy(Own, Key.data(), Key.size());
-    Own[Key.size()] = '=';
-    if (!Value.empty())
-        std::memcpy(Own + Key.size() + 1, Value.data(), Value.size());
-    FData = Own;
-    FSize = Size | OwnedBit;
-}
-
-TKvIniLine TKvIniLine::Shared(std::string_view Text)
-{
-    TKvIniLine Line;
-    if (!Text.empty()) {
-        Line.FData = Text.data();
-        Line.FSize = Text.size();
-    }
-    return Line;
-}
-
-TKvIniLine::TKvIniLine(const TKvIniLine& Other)
-{
-    if (Other.Owned())
-        *this = TKvIniLine(Other.View());
-    else {
-        FData = Other.FData;
-        FSize = Other.FSize;
-    }
-}
-
-TKvIniLine& TKvIniLine::operator=(const TKvIniLine& Other)
+TKvIniTextStore& TKvIniTextStore::operator=(const TKvIniTextStore& Other)
 {
     if (this != &Other)
-        *this = TKvIniLine(Other);
+        *this = TKvIniTextStore(Other);
     return *this;
 }
 
-TKvIniLine::TKvIniLine(TKvIniLine&& Other) noexcept : FData(Other.FData), FSize(Other.FSize)
+TKvIniTextStore::TKvIniTextStore(TKvIniTextStore&& Other) noexcept
+    : FChunks(std::move(Other.FChunks)), FFree(Other.FFree), FRoom(Other.FRoom), FNextChunk(Other.FNextChunk),
+      FBytes(Other.FBytes), FDead(Other.FDead)
 {
-    Other.FData = "";
-    Other.FSize = 0;
+    Other = TKvIniTextStore();
 }
 
-TKvIniLine& TKvIniLine::operator=(TKvIniLine&& Other) noexcept
+TKvIniTextStore& TKvIniTextStore::operator=(TKvIniTextStore&& Other) noexcept
 {
     if (this != &Other) {
-        Free();
-        FData = Other.FData;
-        FSize = Other.FSize;
-        Other.FData = "";
-        Other.FSize = 0;
+        FChunks = std::move(Other.FChunks);
+        FFree = Other.FFree;
+        FRoom = Other.FRoom;
+        FNextChunk = Other.FNextChunk;
+        FBytes = Other.FBytes;
+        FDead = Other.FDead;
+        Other.FChunks.clear();
+        Other.FFree = nullptr;
+        Other.FRoom = 0;
+        Other.FBytes = Other.FDead = 0;
     }
     return *this;
 }
 
-TKvIniLine::~TKvIniLine() { Free(); }
-
-void TKvIniLine::Free()
+char* TKvIniTextStore::Take(size_t Size)
 {
-    if (Owned())
-        delete[] FData;
-    FData = "";
-    FSize = 0;
+    if (Size > FRoom) {
+        constexpr size_t LargestChunk = size_t{1} << 16;
+        const size_t ChunkSize = std::max(Size, FNextChunk);
+        auto Chunk = std::make_shared_for_overwrite<char[]>(ChunkSize);
+        FChunks.push_back(Chunk);
+        FBytes += ChunkSize;
+        FNextChunk = std::min(FNextChunk * 2, LargestChunk);
+        if (ChunkSize - Size < FRoom) // a large line: the last chunk keeps its room
+            return Chunk.get();
+        FFree = Chunk.get();
+        FRoom = ChunkSize;
+    }
+    char* At = FFree;
+    FFree += Size;
+    FRoom -= Size;
+    return At;
+}
+
+void TKvIniTextStore::Expect(size_t Size)
+{
+    if (Size > FRoom)
+        FNextChunk = std::max(FNextChunk, Size);
+}
+
+std::string_view TKvIniTextStore::Add(std::string_view Text)
+{
+    if (Text.empty())
+        return {};
+    char* At = Take(Text.size());
+    std::memcpy(At, Text.data(), Text.size());
+    return {At, Text.size()};
+}
+
+std::string_view TKvIniTextStore::AddJoined(std::string_view A, std::string_view B, std::string_view C)
+{
+    const size_t Size = A.size() + B.size() + C.size();
+    if (Size == 0)
+        return {};
+    char* const At = Take(Size);
+    if (!A.empty())
+        std::memcpy(At, A.data(), A.size());
+    if (!B.empty())
+        std::memcpy(At + A.size(), B.data(), B.size());
+    if (!C.empty())
+        std::memcpy(At + A.size() + B.size(), C.data(), C.size());
+    return {At, Size};
 }
 
 // ---------------------------------------------------------------- sections
@@ -307,46 +315,90 @@ TKvIniSection& TKvIniSection::operator=(const TKvIniSection& Other)
     return *this;
 }
 
-std::optional<size_t> TKvIniSection::FindKey(std::string_view Ident) const
+namespace {
+
+// Keys are mostly read in the order they were written: the line after the
+// key found last is tried first. Its key is Ident when it matches and its
+// "=" comes right after, and it is the first line of that key when no two
+// key lines share a hash.
+std::optional<size_t> FindAtHint(const TKvIniSection& S, std::string_view Ident)
 {
-    // Keys are mostly read in the order they were written: the line after
-    // the key found last is tried first. Its key is Ident when it matches
-    // and its "=" comes right after, and it is the first line of that key
-    // when no two key lines share a hash.
-    if (HashesBuilt && UniqueKeys && Hint < Body.size() && KeyHashes[Hint].Length == Ident.size() &&
-        IsKeyLine(Body[Hint], Ident))
-        return Hint++;
-    size_t Eq;
-    const uint64_t Hash = KeyPartHash(Ident, Eq);
+    if (S.HashesBuilt && S.UniqueKeys && S.Hint < S.Body.size() && S.KeyHashes[S.Hint].Length == Ident.size() &&
+        IsKeyLine(S.Body[S.Hint], Ident))
+        return S.Hint++;
+    return std::nullopt;
+}
+
+// The search by the hash of Ident's text before its first "=" (at Eq).
+std::optional<size_t> FindByHash(const TKvIniSection& S, std::string_view Ident, uint64_t Hash, size_t Eq)
+{
     if (Eq != std::string_view::npos) {
         // The index holds the text before a line's first "=", which a name
         // with "=" never is: such a name is looked for line by line.
-        for (size_t i = 0; i < Body.size(); ++i)
-            if (IsKeyLine(Body[i], Ident))
+        for (size_t i = 0; i < S.Body.size(); ++i)
+            if (IsKeyLine(S.Body[i], Ident))
                 return i;
         return std::nullopt;
     }
-    if (Body.size() <= LargeSection && !KeysBuilt) {
-        if (!HashesBuilt)
-            BuildKeyHashes(*this);
-        return FindByHashes(*this, Ident, KeyHash(Hash));
+    if (S.Body.size() <= LargeSection && !S.KeysBuilt) {
+        if (!S.HashesBuilt)
+            BuildKeyHashes(S);
+        return FindByHashes(S, Ident, KeyHash(Hash));
     }
-    if (!KeysBuilt)
-        BuildKeyMap(*this);
-    const auto Found = Keys.find(Ident);
-    return Found == Keys.end() ? std::nullopt : std::optional<size_t>(Found->second);
+    if (!S.KeysBuilt)
+        BuildKeyMap(S);
+    const auto Found = S.Keys.find(Ident);
+    return Found == S.Keys.end() ? std::nullopt : std::optional<size_t>(Found->second);
 }
 
-void TKvIniSection::Append(TKvIniLine Line) { Insert(Body.size(), std::move(Line)); }
+} // namespace
+
+std::optional<size_t> TKvIniSection::FindKey(std::string_view Ident) const
+{
+    if (const auto At = FindAtHint(*this, Ident))
+        return At;
+    size_t Eq;
+    const uint64_t Hash = KeyPartHash(Ident, Eq);
+    return FindByHash(*this, Ident, Hash, Eq);
+}
+
+std::optional<TKvIniLine> TKvIniSection::SetKey(std::string_view Ident, TKvIniLine Line)
+{
+    auto At = FindAtHint(*this, Ident);
+    std::optional<TKvIniKeyHash> Key; // the new line's, when taken on the way
+    if (!At) {
+        size_t Eq;
+        const uint64_t Hash = KeyPartHash(Ident, Eq);
+        At = FindByHash(*this, Ident, Hash, Eq);
+        if (Eq == std::string_view::npos && Ident.size() <= UINT32_MAX)
+            Key = TKvIniKeyHash{KeyHash(Hash), static_cast<uint32_t>(Ident.size())};
+    }
+    // The key's line is replaced when it comes before the first empty line;
+    // otherwise the new line becomes the last key line, just before that
+    // empty line (or the next header, or the end).
+    if (At && *At < FirstBlank) {
+        const TKvIniLine Old = Body[*At];
+        Replace(*At, Line);
+        return Old;
+    }
+    Insert(FirstBlank, Line, Key ? *Key : LineKeyHash(Line));
+    return std::nullopt;
+}
+
+void TKvIniSection::Append(TKvIniLine Line) { Insert(Body.size(), Line); }
 
 void TKvIniSection::Insert(size_t At, TKvIniLine Line)
 {
-    if (At <= FirstBlank && !Line.Empty())
+    Insert(At, Line, HashesBuilt ? LineKeyHash(Line) : TKvIniKeyHash());
+}
+
+void TKvIniSection::Insert(size_t At, TKvIniLine Line, TKvIniKeyHash Key)
+{
+    if (At <= FirstBlank && !Line.empty())
         ++FirstBlank;
     else if (At < FirstBlank)
         FirstBlank = At;
     if (HashesBuilt) {
-        const TKvIniKeyHash Key = LineKeyHash(Line);
         if (Key.Hash != 0 && MayHoldKey(*this, Key.Hash) && HasHash(KeyHashes, KeyHashes.size(), Key.Hash))
             UniqueKeys = false;
         NoteKey(*this, Key.Hash);
@@ -359,15 +411,21 @@ void TKvIniSection::Insert(size_t At, TKvIniLine Line)
                     ++Entry.second;
             ++LastKey;
         }
-        if (const auto Key = LineKey(Line)) {
+        if (const auto LineKeyText = LineKey(Line)) {
             // A line inserted before an earlier line of its key becomes the first.
-            auto [It, Added] = Keys.try_emplace(*Key, At);
+            auto [It, Added] = Keys.try_emplace(*LineKeyText, At);
             if (!Added && It->second > At)
                 It->second = At;
             LastKey = std::max(LastKey, At);
         }
     }
-    Body.insert(Body.begin() + static_cast<std::ptrdiff_t>(At), std::move(Line));
+    Body.insert(Body.begin() + static_cast<std::ptrdiff_t>(At), Line);
+}
+
+void TKvIniSection::ForgetKeyMap()
+{
+    Keys.clear();
+    KeysBuilt = false;
 }
 
 void TKvIniSection::Replace(size_t At, TKvIniLine Line)
@@ -382,7 +440,7 @@ void TKvIniSection::Replace(size_t At, TKvIniLine Line)
                 Keys.emplace(*LineKey(Line), At);
             }
         }
-    Body[At] = std::move(Line);
+    Body[At] = Line;
 }
 
 } // namespace kv

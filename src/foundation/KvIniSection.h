@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,38 +27,45 @@ struct TKvNoCaseEqual {
     bool operator()(std::string_view A, std::string_view B) const noexcept;
 };
 
-// One line of a document: a view into the text the document was loaded from
-// (shared by the copies of the list, never changed) or text of its own for
-// a line written since. Loading therefore allocates nothing per line.
-class TKvIniLine {
+// The text of a document's lines: the text it was loaded from and every
+// line written since, in chunks that are only appended to, so a line is a
+// view that stays valid while lines and sections move. Loading therefore
+// allocates nothing per line. Copies of a store share its chunks and write
+// into chunks of their own. Lines that leave the document are counted, so
+// that their owner can copy the remaining lines to a fresh store when most
+// of the text is dead.
+class TKvIniTextStore {
 public:
-    TKvIniLine() = default;
-    // A line of its own, copied from Text.
-    explicit TKvIniLine(std::string_view Text);
-    // The key line Key "=" Value, of its own.
-    TKvIniLine(std::string_view Key, std::string_view Value);
-    // A line that refers to Text, which must outlive it.
-    static TKvIniLine Shared(std::string_view Text);
-    TKvIniLine(const TKvIniLine& Other);
-    TKvIniLine& operator=(const TKvIniLine& Other);
-    TKvIniLine(TKvIniLine&& Other) noexcept;
-    TKvIniLine& operator=(TKvIniLine&& Other) noexcept;
-    ~TKvIniLine();
+    TKvIniTextStore() = default;
+    TKvIniTextStore(const TKvIniTextStore& Other);
+    TKvIniTextStore& operator=(const TKvIniTextStore& Other);
+    TKvIniTextStore(TKvIniTextStore&& Other) noexcept;
+    TKvIniTextStore& operator=(TKvIniTextStore&& Other) noexcept;
 
-    std::string_view View() const { return {FData, Size()}; }
-    operator std::string_view() const { return View(); }
-    size_t Size() const { return FSize & ~OwnedBit; }
-    bool Empty() const { return Size() == 0; }
-    char operator[](size_t i) const { return FData[i]; }
+    // A copy of Text in the store.
+    std::string_view Add(std::string_view Text);
+    // The three parts joined, in the store: a key line or a header.
+    std::string_view AddJoined(std::string_view A, std::string_view B, std::string_view C);
+    // Makes room for Size bytes in one piece, for lines added next.
+    void Expect(size_t Size);
+    // Counts a line that left the document.
+    void Forget(std::string_view Line) { FDead += Line.size(); }
+    // Most of the text is lines that left the document.
+    bool MostlyDead() const { return FDead > 4096 && FDead > FBytes / 2; }
 
 private:
-    static constexpr size_t OwnedBit = size_t{1} << (sizeof(size_t) * 8 - 1);
-    bool Owned() const { return (FSize & OwnedBit) != 0; }
-    void Free();
+    char* Take(size_t Size);
 
-    const char* FData = "";
-    size_t FSize = 0; // the length, and the top bit when the text is owned
+    std::vector<std::shared_ptr<char[]>> FChunks;
+    char* FFree = nullptr; // the room of the last chunk, which only this store writes
+    size_t FRoom = 0;
+    size_t FNextChunk = 256; // chunks grow to 64 KiB: small lists stay small
+    size_t FBytes = 0;       // in all chunks
+    size_t FDead = 0;        // of lines no longer in the document
 };
+
+// A line of a document, a view into its text store.
+using TKvIniLine = std::string_view;
 
 using TKvIniLines = std::vector<TKvIniLine>;
 
@@ -96,8 +104,8 @@ struct TKvIniSection {
     mutable bool UniqueKeys = true; // no two key lines share a hash
     mutable size_t Hint = 0;        // where the next search begins
     mutable uint64_t KeyBits[4] = {}; // a bit per key hash: a clear bit means absent
-    // Keys by views of the lines' own text, which stays in place while the
-    // lines move; a replaced line's entry is replaced with it.
+    // Keys by views of the lines' text, which stays in place while the lines
+    // move; a replaced line's entry is replaced with it.
     mutable std::unordered_map<std::string_view, size_t, TKvNoCaseHash, TKvNoCaseEqual> Keys;
     mutable size_t LastKey = 0; // the largest position in Keys
     mutable bool KeysBuilt = false;
@@ -108,11 +116,20 @@ struct TKvIniSection {
 
     // Body position of the first line of the key, or nothing.
     std::optional<size_t> FindKey(std::string_view Ident) const;
-    // Adds a line at the end, or at position At, keeping the index.
+    // Writes the key line Line of the key Ident (a name without "="): it
+    // replaces the key's first line when that comes before the first empty
+    // line, and is inserted as the last key line otherwise. Returns the
+    // line it replaced.
+    std::optional<TKvIniLine> SetKey(std::string_view Ident, TKvIniLine Line);
+    // Adds a line at the end, or at position At, keeping the index; Key is
+    // the hash and length of the line's key (hash 0 for a line without "=").
     void Append(TKvIniLine Line);
     void Insert(size_t At, TKvIniLine Line);
+    void Insert(size_t At, TKvIniLine Line, TKvIniKeyHash Key);
     // Replaces the line at At, which holds the same key, keeping the index.
     void Replace(size_t At, TKvIniLine Line);
+    // Forgets the index of keys to lines, which holds views of their text.
+    void ForgetKeyMap();
 };
 
 // Whether Line begins with Ident and "=", the letters a to z compared
