@@ -211,8 +211,9 @@ QTextImageFormat MakePictureFormat(QTextDocument& Document, const TKvPicture& P)
     if (!Document.resource(QTextDocument::ImageResource, QUrl(Name)).isValid())
         Document.addResource(QTextDocument::ImageResource, QUrl(Name), DisplayImage(P));
     Format.setName(Name);
-    Format.setWidth(P.GoalWidth / 20.0);
-    Format.setHeight(P.GoalHeight / 20.0);
+    // an image's size is in pixels of 96 per inch whatever device lays it out
+    Format.setWidth(P.GoalWidth / 15.0);
+    Format.setHeight(P.GoalHeight / 15.0);
     Format.setProperty(RpPictureKind, P.Kind);
     Format.setProperty(RpPictureData, P.Data);
     if (!P.FallbackKind.isEmpty()) {
@@ -235,8 +236,8 @@ TKvPicture PictureOf(const QTextImageFormat& F)
     P.FallbackData = F.property(RpPictureFallbackData).toByteArray();
     P.Width = F.intProperty(RpPictureWidth);
     P.Height = F.intProperty(RpPictureHeight);
-    P.GoalWidth = F.hasProperty(RpPictureGoalWidth) ? F.intProperty(RpPictureGoalWidth) : qRound(F.width() * 20);
-    P.GoalHeight = F.hasProperty(RpPictureGoalHeight) ? F.intProperty(RpPictureGoalHeight) : qRound(F.height() * 20);
+    P.GoalWidth = F.hasProperty(RpPictureGoalWidth) ? F.intProperty(RpPictureGoalWidth) : qRound(F.width() * 15);
+    P.GoalHeight = F.hasProperty(RpPictureGoalHeight) ? F.intProperty(RpPictureGoalHeight) : qRound(F.height() * 15);
     return P;
 }
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -97,6 +99,38 @@ TEST(KvReportPaginator, HeaderFooterAndPageFieldsOnEveryPage)
     // the paragraph that begins a page, Symbol-font letters as Greek
     EXPECT_TRUE(PageText(Pdf, N).contains(QString::fromUtf8("Greek \u03b1\u03b2"))) << PageText(Pdf, N).toStdString();
     EXPECT_FALSE(PageText(Pdf, N).contains("Line 100"));
+}
+
+// A picture as wide as the text area fills it on the page: an image's
+// size is in pixels whatever the resolution of the device laying it out.
+TEST(KvReportPaginator, PictureKeepsItsSizeOnThePage)
+{
+    TKvRtfDocument D;
+    QImage Red(40, 20, QImage::Format_RGB32);
+    Red.fill(Qt::red);
+    QByteArray Png;
+    QBuffer Buffer(&Png);
+    Buffer.open(QIODevice::WriteOnly);
+    Red.save(&Buffer, "PNG");
+    const int Goal = D.UsableWidth();
+    QTextCursor(D.Body.get()).insertImage(MakePictureFormat(*D.Body, {"png", Png, {}, {}, 40, 20, Goal, Goal / 2}));
+    const TKvReportPaginator Pages(D);
+    QImage Page(Pages.PageSize().toSize(), QImage::Format_RGB32);
+    Page.fill(Qt::white);
+    {
+        QPainter Painter(&Page);
+        Pages.PaintPage(Painter, 0);
+    }
+    int Left = Page.width(), Right = -1, Top = Page.height(), Bottom = -1;
+    for (int y = 0; y < Page.height(); ++y)
+        for (int x = 0; x < Page.width(); ++x)
+            if (Page.pixelColor(x, y) == Qt::red) {
+                Left = std::min(Left, x), Right = std::max(Right, x);
+                Top = std::min(Top, y), Bottom = std::max(Bottom, y);
+            }
+    EXPECT_NEAR(Right - Left + 1, Goal / 20.0, 2);
+    EXPECT_NEAR(Bottom - Top + 1, Goal / 40.0, 2);
+    EXPECT_NEAR(Left, Pages.BodyRect().left(), 2);
 }
 
 TEST(KvReportCommand, MergesTheDefaultTemplateForAGraph)
