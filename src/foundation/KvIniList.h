@@ -86,6 +86,9 @@ public:
     // All lines, each ended by CR LF.
     std::string Text() const;
     void ClearLines();
+    // The bytes held for the text of the lines: chunks shared with copies
+    // and the text of lines gone until it is dropped.
+    size_t TextBytes() const { return FText.Bytes(); }
 
     bool SectionExists(std::string_view Section) const;
     void ReadSections(TKvStringList& List) const;

@@ -50,6 +50,8 @@ public:
     void Expect(size_t Size);
     // Counts a line that left the document.
     void Forget(std::string_view Line) { FDead += Line.size(); }
+    // The bytes held, lines gone included.
+    size_t Bytes() const { return FBytes; }
     // Most of the text is lines that left the document.
     bool MostlyDead() const { return FDead > 4096 && FDead > FBytes / 2; }
 

@@ -114,41 +114,58 @@ private:
     std::mt19937 Random;
 };
 
+// Random edits of a random document, each followed by a comparison of the
+// lines and of one answer with the scanning model. LongValues writes values
+// of up to 1,000 characters, so that the text of replaced and erased lines
+// soon outweighs the rest and the store copies its lines to fresh text.
+void EditLikeTheModel(unsigned Seed, int Steps, bool LongValues)
+{
+    TRandomDocument R(Seed);
+    TKvIniList Store;
+    TScanModel Model;
+    const std::string Text = R.Text(Seed % 3 == 0);
+    Store.SetText(Text);
+    Model.Lines = Store.Lines();
+    std::mt19937 Lengths(Seed);
+    for (int Step = 0; Step < Steps; ++Step) {
+        const std::string Section = R.SectionName();
+        const std::string Key = R.KeyName();
+        const int Action = R.Action();
+        if (Action < 5) {
+            std::string Value = "v" + std::to_string(Step);
+            if (LongValues)
+                Value.resize(std::uniform_int_distribution<size_t>(1, 1000)(Lengths), char('a' + Step % 26));
+            Store.WriteString(Section, Key, Value);
+            Model.Write(Section, Key, Value);
+        } else if (Action < 6) {
+            Store.EraseSection(Section);
+            Model.Erase(Section);
+        } else if (Action < 7) {
+            // A copy carries its own index: edits of the copy go on from there.
+            TKvIniList Copy(Store);
+            Store = Copy;
+        }
+        ASSERT_EQ(Store.Lines(), Model.Lines) << "seed " << Seed << " step " << Step << " text\n" << Text;
+        ASSERT_EQ(Store.ReadString(Section, Key, "<absent>"), Model.Read(Section, Key))
+            << "seed " << Seed << " step " << Step;
+        ASSERT_EQ(Store.SectionExists(Section), Model.Section(Section) < Model.Lines.size());
+    }
+    EXPECT_EQ(Store.LineCount(), static_cast<int32_t>(Model.Lines.size()));
+    TKvIniList Reloaded;
+    Reloaded.SetText(Store.Text());
+    EXPECT_EQ(Reloaded.Lines(), Store.Lines()) << "seed " << Seed;
+}
+
 TEST(IniIndex, EditsGiveTheSameLinesAndAnswersAsScanning)
 {
-    for (unsigned Seed = 1; Seed <= 300; ++Seed) {
-        TRandomDocument R(Seed);
-        TKvIniList Store;
-        TScanModel Model;
-        const std::string Text = R.Text(Seed % 3 == 0);
-        Store.SetText(Text);
-        Model.Lines = Store.Lines();
-        for (int Step = 0; Step < 60; ++Step) {
-            const std::string Section = R.SectionName();
-            const std::string Key = R.KeyName();
-            const int Action = R.Action();
-            if (Action < 5) {
-                const std::string Value = "v" + std::to_string(Step);
-                Store.WriteString(Section, Key, Value);
-                Model.Write(Section, Key, Value);
-            } else if (Action < 6) {
-                Store.EraseSection(Section);
-                Model.Erase(Section);
-            } else if (Action < 7) {
-                // A copy carries its own index: edits of the copy go on from there.
-                TKvIniList Copy(Store);
-                Store = Copy;
-            }
-            ASSERT_EQ(Store.Lines(), Model.Lines) << "seed " << Seed << " step " << Step << " text\n" << Text;
-            ASSERT_EQ(Store.ReadString(Section, Key, "<absent>"), Model.Read(Section, Key))
-                << "seed " << Seed << " step " << Step;
-            ASSERT_EQ(Store.SectionExists(Section), Model.Section(Section) < Model.Lines.size());
-        }
-        EXPECT_EQ(Store.LineCount(), static_cast<int32_t>(Model.Lines.size()));
-        TKvIniList Reloaded;
-        Reloaded.SetText(Store.Text());
-        EXPECT_EQ(Reloaded.Lines(), Store.Lines()) << "seed " << Seed;
-    }
+    for (unsigned Seed = 1; Seed <= 300; ++Seed)
+        EditLikeTheModel(Seed, 60, false);
+}
+
+TEST(IniIndex, EditsWithLongValuesGiveTheSameLinesAndAnswersAsScanning)
+{
+    for (unsigned Seed = 1; Seed <= 40; ++Seed)
+        EditLikeTheModel(Seed, 300, true);
 }
 
 // A section written to after later sections exist gets its keys before its
@@ -168,6 +185,40 @@ TEST(IniIndex, KeysInsertedIntoAnEarlierSectionKeepTheOthersFound)
     EXPECT_EQ(Store.Lines()[103], "[Second]");
     Store.EraseSection("first");
     EXPECT_EQ(Store.ReadString("First", "K7", ""), "hidden"); // the duplicate is found once the first is gone
+}
+
+// A results list erased and written again on every calculation keeps the
+// size of one generation of its text, and a copy taken along the way keeps
+// its own lines while both are written.
+TEST(IniIndex, RewrittenSectionsKeepTheTextSmallAndCopiesApart)
+{
+    TKvIniList Store;
+    Store.WriteString("Kept", "Title", "first");
+    TKvIniList Copy;
+    std::string Copied;
+    size_t OneGeneration = 0;
+    for (int Round = 0; Round < 2000; ++Round) {
+        Store.EraseSection("Results");
+        for (int k = 0; k < 10; ++k)
+            Store.WriteString("Results", "Key" + std::to_string(k), std::string(40, char('a' + Round % 26)));
+        Store.WriteString("Kept", "Title", "round " + std::to_string(Round));
+        if (Round == 0)
+            OneGeneration = Store.Text().size();
+        if (Round == 1000) {
+            Copy = Store;
+            Copied = Store.Text();
+        }
+        if (Round > 1000)
+            Copy.WriteString("Results", "Key3", "copy " + std::to_string(Round));
+    }
+    EXPECT_LT(Store.TextBytes(), 8 * OneGeneration + 65536);
+    EXPECT_EQ(Store.ReadString("Results", "Key9", ""), std::string(40, char('a' + 1999 % 26)));
+    EXPECT_EQ(Store.ReadString("Kept", "Title", ""), "round 1999");
+    EXPECT_EQ(Store.ReadString("Results", "Key3", ""), std::string(40, char('a' + 1999 % 26)));
+    // The copy: as taken, but for its own key.
+    const std::string Key3 = "Key3=" + std::string(40, char('a' + 1000 % 26));
+    Copied.replace(Copied.find(Key3), Key3.size(), "Key3=copy 1999");
+    EXPECT_EQ(Copy.Text(), Copied);
 }
 
 } // namespace

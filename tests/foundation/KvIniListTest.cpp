@@ -42,6 +42,26 @@ TEST(IniLines, LineEndsAndNul)
     EXPECT_EQ(Doc("a\nb").Text(), "a\r\nb\r\n");
 }
 
+// Lines of every length around the steps the line ends are searched in
+// (short lines a block at a time, long ones by a search for the LF and then
+// for a CR before it), each end at every place in a block.
+TEST(IniLines, LineEndsOfLongLines)
+{
+    const char* Ends[] = {"\r\n", "\n", "\r", "\r\r\n"};
+    for (size_t Length : {15u, 16u, 17u, 31u, 127u, 128u, 129u, 300u, 5000u})
+        for (const char* End : Ends) {
+            const std::string A(Length, 'a'), B(Length + 1, 'b');
+            // CR, then CR LF: an empty line between.
+            const std::string Gap = std::string_view(End) == "\r\r\n" ? "|" : "";
+            const std::string Expected = A + "|" + Gap + B + "|";
+            EXPECT_EQ(Lines(Doc(A + End + B)), Expected) << Length << " " << End;
+            EXPECT_EQ(Lines(Doc(A + End + B + End)), Expected + Gap) << Length << " " << End;
+        }
+    // A lone CR in a long line before its LF ends the line there.
+    EXPECT_EQ(Lines(Doc(std::string(200, 'x') + "\ry\n" + std::string(20, 'z'))),
+              std::string(200, 'x') + "|y|" + std::string(20, 'z') + "|");
+}
+
 const char* Sample = "pre\r\n"
                      "[Table]\r\n"
                      "Width=80\r\n"
