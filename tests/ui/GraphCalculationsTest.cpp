@@ -426,6 +426,16 @@ TEST_F(Calculations, DoFitKeepsTheWindowResponsiveAndASecondPressStopsIt)
     EXPECT_EQ(C().SimplexPanel()->IterationsEdit->Value(), 5000000);
     EXPECT_GT(Fit.XValues.Count(), 0) << "the best vertex is drawn";
     EXPECT_TRUE(Table->isEnabled()) << "other windows are usable again";
+
+    // The handlers of the finished fit are gone: a data change refits
+    // through the panel's own handler.
+    C().SimplexPanel()->IterationsEdit->SetValue(3);
+    emit C().SimplexPanel()->IterationsEdit->OnChange();
+    Doc().Table.Data(2).SetValue(0, 100);
+    F().Graph().PrepareForPaint();
+    EXPECT_TRUE(Fit.LastError.isEmpty()) << Fit.LastError.toStdString();
+    const double Chi = Fit.Fit().ChiSquare;
+    EXPECT_NEAR(C().SimplexPanel()->SimplexChiLabel->text().toDouble(), Chi, 1e-9 * std::fabs(Chi));
 }
 
 // An outfit saved from a window with a fixed-offset linear regression and a
