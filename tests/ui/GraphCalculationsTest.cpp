@@ -588,10 +588,27 @@ TEST_F(Calculations, EveryKindOnTheDampedOscillationExample)
     Shot(F(), "calc-fit");
     EXPECT_GT(Fit.XValues.Count(), 0);
     F().CalculationsTab()->setCurrentIndex(1);
+    auto* L = dynamic_cast<TKvLinearRegressionLine*>(F().CurrentItem());
+    ASSERT_NE(L, nullptr);
     F().Action("RangeMarkers")->trigger();
     QTest::qWait(20);
     Shot(F(), "calc-markers");
+    // Both markers dragged inwards, the regression follows when the mode ends.
+    TKvDrawingWorld& W = F().Graph().World();
+    const int Y = (W.PlotRect.Top + W.PlotRect.Bottom) / 2;
+    for (const auto& [From, To] : {std::pair{W.Marker1X, L->XToPixel(2)}, std::pair{W.Marker2X, L->XToPixel(6)}}) {
+        QTest::mousePress(F().GraphView(), Qt::LeftButton, {}, QPoint(From, Y));
+        QTest::mouseMove(F().GraphView(), QPoint(To, Y));
+        QTest::mouseRelease(F().GraphView(), Qt::LeftButton, {}, QPoint(To, Y));
+    }
+    QTest::qWait(20);
+    Shot(F(), "calc-markers-dragged");
     F().Action("RangeMarkers")->trigger();
+    QTest::qWait(20);
+    Shot(F(), "calc-markers-applied");
+    EXPECT_NEAR(L->CalculationStart(), 2, 0.05);
+    EXPECT_NEAR(L->CalculationStop(), 6, 0.05);
+    EXPECT_EQ(Range().FromEdit->Value(), L->CalculationStart());
     EXPECT_EQ(F().ActiveSeries()->Children.size(), 7u);
 }
 
