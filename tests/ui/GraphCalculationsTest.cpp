@@ -28,6 +28,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QClipboard>
+#include <QApplication>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTableWidget>
@@ -365,6 +368,39 @@ TEST_F(Calculations, BadInputIsToldAndLosesNothing)
     EXPECT_EQ(Fit.Variables(), Variables);
     C().SimplexPanel()->CoeffsTable->item(0, 1)->setText("2.5");
     EXPECT_EQ(Fit.Variables()[0], 2.5);
+}
+
+// Copy takes the selected line of a result list and the active coefficient
+// of the fit, each as shown.
+TEST_F(Calculations, CopyTakesTheListLineAndTheActiveCoefficient)
+{
+    OpenWithLine();
+    auto& P = Add<TKvPolynomLine>("AddPolynomial");
+    QListWidget* List = C().PolyRegPanel()->PolCoeffListBox;
+    ASSERT_GT(List->count(), 1);
+    F().CalculationsTab()->setCurrentIndex(0);
+    auto& Fit = Add<TExpressionFit>("AddNonlinearRegression");
+    EnterFormula("A+B*X");
+    QTableWidget* Grid = C().SimplexPanel()->CoeffsTable;
+    // Row: the grid row made active, -1 for the list's second line.
+    const std::pair<QWidget*, int> Cases[] = {{List, -1}, {Grid, 1}, {Grid, 0}};
+    F().activateWindow();
+    for (const auto& [Focus, Row] : Cases) {
+        F().CalculationsTab()->setCurrentIndex(Row < 0 ? 1 : 2);
+        Focus->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == Focus; }));
+        if (Row < 0)
+            List->setCurrentRow(1);
+        else
+            Grid->setCurrentCell(Row, Row);
+        QApplication::clipboard()->clear();
+        F().Action("EditCopy")->trigger();
+        const QString Expected = Row < 0 ? List->item(1)->text()
+                                         : QString::fromStdString(FloatToTextMaxLength(
+                                               18, Fit.Variables()[static_cast<size_t>(Row)]));
+        EXPECT_EQ(QApplication::clipboard()->text(), Expected) << Row;
+    }
+    EXPECT_TRUE(List->item(1)->text().startsWith("b: ")) << P.Order();
 }
 
 TEST_F(Calculations, ThePanelsShowWhatTheResultsCommandWrites)

@@ -14,6 +14,7 @@
 
 #include "foundation/KvIniList.h"
 #include "foundation/KvLargeIniFile.h"
+#include "foundation/KvStrings.h"
 #include "graph/ExpressionFit.h"
 #include "graph/KvASplineDifferential.h"
 #include "graph/KvASplineIntegral.h"
@@ -358,6 +359,18 @@ void TGraphCalculations::ShowResults(TKvCalculatedSeries& Curve)
     else if (auto* I = dynamic_cast<TKvInterpolatedFunction*>(&Curve))
         FInterpolatePanel->ShowExtrema(*I);
     FFilling = Was;
+}
+
+std::optional<QString> TGraphCalculations::CoefficientToCopy(const QWidget* Focus) const
+{
+    QTableWidget* Grid = FSimplexPanel->CoeffsTable;
+    auto* F = dynamic_cast<TKvFittedLine*>(Selected());
+    if (!F || !Focus || (Focus != Grid && !Grid->isAncestorOf(Focus)))
+        return std::nullopt;
+    const int Row = Grid->currentRow();
+    if (Row < 0 || Row >= F->Order() || static_cast<size_t>(Row) >= F->Variables().size())
+        return std::nullopt;
+    return QString::fromStdString(FloatToTextMaxLength(18, F->Variables()[static_cast<size_t>(Row)]));
 }
 
 // ---------------------------------------------------------------- errors

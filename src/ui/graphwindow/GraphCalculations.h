@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -59,6 +60,9 @@ public:
     void StopFit();
     bool Fitting() const { return FFitting != nullptr; }
     void CalculationError(TKvCalculatedSeries& Sender, const EKvError& Error);
+    // The value of the fit variable of the coefficient grid's active row,
+    // when Focus is in that grid and the row has a variable; else none.
+    std::optional<QString> CoefficientToCopy(const QWidget* Focus) const;
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;

@@ -519,6 +519,10 @@ void TGraphForm::EditCopy()
             QApplication::clipboard()->setText(Combo->currentText());
             return;
         }
+        if (const std::optional<QString> Value = FCalculations->CoefficientToCopy(Focus)) {
+            QApplication::clipboard()->setText(*Value);
+            return;
+        }
     }
     CopyGraphToClipboard();
 }
