@@ -30,7 +30,8 @@ inline bool IsKeyLine(std::string_view Line, std::string_view Ident)
 {
     // Mostly written in the same case: one memcmp before the letter folding.
     return Line.size() > Ident.size() && Line[Ident.size()] == '=' &&
-           (Ident.empty() || std::memcmp(Line.data(), Ident.data(), Ident.size()) == 0 || SameName(Line.substr(0, Ident.size()), Ident));
+           (Ident.empty() || std::memcmp(Line.data(), Ident.data(), Ident.size()) == 0 ||
+            SameName(Line.substr(0, Ident.size()), Ident));
 }
 
 // A hash that ignores the case of the letters a to z: every byte loses the
@@ -50,8 +51,10 @@ inline uint64_t FoldedHash(std::string_view Text)
         H ^= H >> 29;
     }
     if (n > 0) {
+        // Byte by byte: a short copy through memory would stall the load.
         uint64_t W = 0;
-        std::memcpy(&W, P, n);
+        for (size_t j = 0; j < n; ++j)
+            W |= uint64_t{static_cast<unsigned char>(P[j])} << (8 * j);
         H = (H ^ (W & CaseBits)) * K;
         H ^= H >> 29;
     }
@@ -141,7 +144,10 @@ constexpr size_t LargeSection = 48;
 
 // A filter of the keys of a small section: one of 256 bits per key (the
 // hash's lowest bit is always set and not used).
-bool MayHoldKey(const TKvIniSection& S, uint32_t Hash) { return (S.KeyBits[(Hash >> 7) & 3] >> ((Hash >> 1) & 63)) & 1; }
+bool MayHoldKey(const TKvIniSection& S, uint32_t Hash)
+{
+    return (S.KeyBits[(Hash >> 7) & 3] >> ((Hash >> 1) & 63)) & 1;
+}
 
 void NoteKey(const TKvIniSection& S, uint32_t Hash)
 {
