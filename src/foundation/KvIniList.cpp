@@ -4,12 +4,7 @@
 #include "KvStrings.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace kv {
 
@@ -180,52 +175,6 @@ void TKvIniList::Clear()
     FText = TKvIniTextStore();
 }
 
-namespace {
-
-// The first CR or LF from P on, or End. Short lines are searched sixteen
-// bytes a step; a long line (the data values) by memchr for its LF, then
-// for a CR before it, so the search stays linear in the line's length.
-const char* FindLineEnd(const char* P, const char* End)
-{
-#if defined(__SSE2__)
-    const __m128i CrBytes = _mm_set1_epi8('\r'), LfBytes = _mm_set1_epi8('\n');
-    for (int Step = 0; Step < 8 && End - P >= 16; ++Step, P += 16) {
-        const __m128i V = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
-        const int Mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(V, CrBytes), _mm_cmpeq_epi8(V, LfBytes)));
-        if (Mask != 0)
-            return P + std::countr_zero(static_cast<unsigned>(Mask));
-    }
-#endif
-    if (End - P < 16) {
-        while (P < End && *P != '\r' && *P != '\n')
-            ++P;
-        return P;
-    }
-    const void* LfHit = std::memchr(P, '\n', static_cast<size_t>(End - P));
-    const char* Lf = LfHit ? static_cast<const char*>(LfHit) : End;
-    const void* CrHit = std::memchr(P, '\r', static_cast<size_t>(Lf - P));
-    return CrHit ? static_cast<const char*>(CrHit) : Lf;
-}
-
-// Calls Line(view) for every line of Text: CR LF, CR and LF each end a line.
-template <class TLine>
-void SplitLines(std::string_view Text, TLine Line)
-{
-    const char* P = Text.data();
-    const char* End = P + Text.size();
-    while (P < End) {
-        const char* Stop = FindLineEnd(P, End);
-        Line(std::string_view(P, static_cast<size_t>(Stop - P)));
-        if (Stop == End)
-            break;
-        P = Stop + 1;
-        if (*Stop == '\r' && P < End && *P == '\n')
-            ++P;
-    }
-}
-
-} // namespace
-
 void TKvIniList::SetText(std::string_view Text)
 {
     const size_t Nul = Text.find('\0');
@@ -239,8 +188,7 @@ void TKvIniList::SetText(std::string_view Text)
     FText = std::move(Loaded);
     // The lines first, so that each section's lines are stored at once.
     std::vector<std::string_view> Pieces;
-    Pieces.reserve(Text.size() / 24 + 1);
-    SplitLines(Text, [&](std::string_view Line) { Pieces.push_back(Line); });
+    SplitIniLines(Text, Pieces);
     TKvIniSection* Current = &FSections.emplace_back();
     for (size_t i = 0;;) {
         size_t Next = i;

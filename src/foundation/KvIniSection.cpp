@@ -4,6 +4,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kv {
 
 namespace {
@@ -218,6 +222,54 @@ uint64_t IniNameHash(std::string_view Text) { return FoldedHash(Text); }
 size_t TKvNoCaseHash::operator()(std::string_view Text) const noexcept { return static_cast<size_t>(FoldedHash(Text)); }
 
 bool TKvNoCaseEqual::operator()(std::string_view A, std::string_view B) const noexcept { return SameName(A, B); }
+
+// ---------------------------------------------------------------- lines
+
+namespace {
+
+// The first CR or LF from P on, or End. The first 128 bytes are searched
+// sixteen at a time; a longer line (the data values) by memchr for its LF,
+// then for a CR before it, so the search stays linear in its length.
+const char* FindLineEnd(const char* P, const char* End)
+{
+#if defined(__SSE2__)
+    const __m128i CrBytes = _mm_set1_epi8('\r'), LfBytes = _mm_set1_epi8('\n');
+    for (int Step = 0; Step < 8 && End - P >= 16; ++Step, P += 16) {
+        const __m128i V = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
+        const int Mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(V, CrBytes), _mm_cmpeq_epi8(V, LfBytes)));
+        if (Mask != 0)
+            return P + std::countr_zero(static_cast<unsigned>(Mask));
+    }
+#endif
+    if (End - P < 16) {
+        while (P < End && *P != '\r' && *P != '\n')
+            ++P;
+        return P;
+    }
+    const void* LfHit = std::memchr(P, '\n', static_cast<size_t>(End - P));
+    const char* Lf = LfHit ? static_cast<const char*>(LfHit) : End;
+    const void* CrHit = std::memchr(P, '\r', static_cast<size_t>(Lf - P));
+    return CrHit ? static_cast<const char*>(CrHit) : Lf;
+}
+
+} // namespace
+
+void SplitIniLines(std::string_view Text, std::vector<std::string_view>& Lines)
+{
+    Lines.clear();
+    Lines.reserve(Text.size() / 24 + 1);
+    const char* P = Text.data();
+    const char* End = P + Text.size();
+    while (P < End) {
+        const char* Stop = FindLineEnd(P, End);
+        Lines.emplace_back(P, static_cast<size_t>(Stop - P));
+        if (Stop == End)
+            break;
+        P = Stop + 1;
+        if (*Stop == '\r' && P < End && *P == '\n')
+            ++P;
+    }
+}
 
 // ---------------------------------------------------------------- text
 

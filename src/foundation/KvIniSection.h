@@ -134,6 +134,8 @@ struct TKvIniSection {
     void ForgetKeyMap();
 };
 
+// The lines of Text, views into it: CR LF, CR and LF each end a line.
+void SplitIniLines(std::string_view Text, std::vector<std::string_view>& Lines);
 // Whether Line begins with Ident and "=", the letters a to z compared
 // without case.
 bool IsIniKeyLine(std::string_view Line, std::string_view Ident);
