@@ -132,6 +132,32 @@ TEST_F(Calculations, TwoLinearRegressionsShareTheirCaptionsAndTheSecondTabHasThe
     EXPECT_EQ(F().Action("DeleteTab")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
 }
 
+// A new curve, added or switched to another engine, is calculated once
+// as it joins its series; the curves beside it are not calculated again.
+TEST_F(Calculations, AddingOrSwitchingACurveLeavesItsSiblingsAlone)
+{
+    OpenWithLine();
+    auto& L = Add<TKvLinearRegressionLine>("AddLinReg");
+    F().CalculationsTab()->setCurrentIndex(0);
+    int Recalculated = 0;
+    L.OnCalculated = [&](TKvCalculatedSeries&) { ++Recalculated; };
+    for (const char* Step : {"AddPolynomial", "AddInterpolation", "switch", "AddNonlinearRegression"}) {
+        if (std::string(Step) == "switch")
+            C().InterpolatePanel()->SplineSelect->setCurrentIndex(1);
+        else {
+            F().CalculationsTab()->setCurrentIndex(0);
+            F().Action(Step)->trigger();
+        }
+        F().Graph().PrepareForPaint();
+        EXPECT_EQ(Recalculated, 0) << Step;
+    }
+    EXPECT_EQ(F().ActiveSeries()->Children.size(), 4u);
+    // A change of the data still reaches every curve.
+    Doc().Table.Data(2).SetValue(0, 6);
+    F().Graph().PrepareForPaint();
+    EXPECT_EQ(Recalculated, 1);
+}
+
 TEST_F(Calculations, TheAutoCaptionCountsTheSeriesTabNotTheSlot)
 {
     OpenWithLine(3);

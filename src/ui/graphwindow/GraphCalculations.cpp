@@ -206,8 +206,17 @@ TKvCalculatedSeries* TGraphCalculations::NewCalculation(std::string_view ID, int
     const auto& Series = FForm.DataSeries();
     if (SeriesIndex < 0 || static_cast<size_t>(SeriesIndex) >= Series.size())
         return nullptr;
-    return NewCalculationOfKind(ID, *Series[static_cast<size_t>(SeriesIndex)], SeriesIndex + 1,
-                                [this](TKvCalculatedSeries& C, const EKvError& E) { CalculationError(C, E); });
+    TKvDataWithErrorSeries& Parent = *Series[static_cast<size_t>(SeriesIndex)];
+    const bool SiblingsDirty = Parent.ChildrenDirty;
+    TKvCalculatedSeries* Curve =
+        NewCalculationOfKind(ID, Parent, SeriesIndex + 1,
+                             [this](TKvCalculatedSeries& C, const EKvError& E) { CalculationError(C, E); });
+    // The new curve calculated itself as it joined its series; the other
+    // curves of the series need no new calculation for it (a fit among
+    // them would run all its passes again at the next paint).
+    if (!SiblingsDirty)
+        Parent.ChildrenDirty = false;
+    return Curve;
 }
 
 void TGraphCalculations::AddCalculation(const char* AkimaID, const char* SplineID)
