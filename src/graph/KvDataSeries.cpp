@@ -628,17 +628,22 @@ void TKvDataSeries::DrawPoints(QPainter& Canvas)
     // Symbols at the edge of the plot are drawn whole.
     Canvas.setClipping(false);
     const TColor Data = FGraph ? FGraph->DataColor : clWhite;
-    Canvas.setBrush(FillColor(Data));
+    // Pen and brush are made once: per point they cost more than the
+    // symbol itself on long series; error bars only when there are any.
+    const QBrush Fill = FillColor(Data);
+    Canvas.setBrush(Fill);
     const QPen SymbolPen = MakePen(PointStyle.Color(), PointStyle.Width());
     const int32_t W = FWorld ? FWorld->PlotRect.Width() : 0, H = FWorld ? FWorld->PlotRect.Height() : 0;
+    const bool Bars = HasErrorBars();
     for (int32_t i = 0; i < FPointCount; ++i) {
         const TKvPoint& P = *FPoints.PointPtr(i);
         if (P.X < 0 || P.X > W || P.Y < 0 || P.Y > H)
             continue;
-        DrawErrorBars(Canvas, i, P);
+        if (Bars)
+            DrawErrorBars(Canvas, i, P);
         Canvas.setPen(SymbolPen);
         DrawPointSymbol(P.X, P.Y, PointStyle.Size(), Canvas, PointStyle.Style());
-        Canvas.setBrush(FillColor(Data));
+        Canvas.setBrush(Fill);
     }
     if (Clipped)
         Canvas.setClipRegion(Clip);

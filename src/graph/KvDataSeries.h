@@ -177,6 +177,7 @@ public:
 
 protected:
     virtual void DrawErrorBars(QPainter&, int32_t, const TKvPoint&) {}
+    virtual bool HasErrorBars() const { return false; }
 };
 
 class TKvDataWithErrorSeries : public TKvDataSeries {
@@ -209,6 +210,7 @@ public:
 
 protected:
     void DrawErrorBars(QPainter& Canvas, int32_t i, const TKvPoint& P) override;
+    bool HasErrorBars() const override { return FdXPlus || FdXMinus || FdYPlus || FdYMinus; }
     void UpdateAllPoints() override;
 
 private:
