@@ -47,6 +47,29 @@ TEST(PolynomLine, OrderHasAFloorOfTwoAndNamesItsFormula)
     EXPECT_EQ(G.Result("PolynomialRegression", "Order"), 3);
 }
 
+// A section of another kind (an outfit hands the curve the child at its
+// position, whatever it was) leaves the order alone: a fit's "Order" counts
+// its variables; only the polynomial's own section sets it.
+TEST(PolynomLine, OnlyItsOwnSectionSetsTheOrder)
+{
+    struct Case {
+        const char* Kind;
+        const char* Order; // nullptr: no key
+        int32_t Expected;
+    };
+    for (const Case& K : {Case{"Polynomial Regression", "5", 5}, Case{"Polynomial Regression", nullptr, 3},
+                          Case{"Nonlinear Regression", "5", 3}, Case{"Linear Regression", nullptr, 3}}) {
+        TKvPolynomLine P(nullptr);
+        P.SetOrder(3);
+        TKvIniList Ini;
+        Ini.WriteString("S", "Calculation", K.Kind);
+        if (K.Order)
+            Ini.WriteString("S", "Order", K.Order);
+        P.LoadFromIni(Ini, "S");
+        EXPECT_EQ(P.Order(), K.Expected) << K.Kind << " " << (K.Order ? K.Order : "-");
+    }
+}
+
 struct TPolyFailure {
     const char* Name;
     std::vector<double> X, Y;
