@@ -22,7 +22,7 @@ SeriesCount=2
 Visible=1
 Position=2
 Horizontal=1
-Rows=2
+Rows=3
 Columns=2
 
 [Graph(2)]
