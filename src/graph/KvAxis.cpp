@@ -265,12 +265,19 @@ double TKvAxis::IntToRealPosition(int32_t P) const
 
 void TKvAxis::RangeChanged()
 {
-    FDataRange.Reset();
-    for (TRange* R : FRanges)
-        if (!R->IsEmpty()) {
-            FDataRange.Include(R->Start());
-            FDataRange.Include(R->Stop());
-        }
+    FRanges.Refresh();
+    ApplyDataRange();
+}
+
+void TKvAxis::RangeChanged(const TRange& Range)
+{
+    FRanges.Changed(Range);
+    ApplyDataRange();
+}
+
+void TKvAxis::ApplyDataRange()
+{
+    FDataRange.SetRange(FRanges.Start(), FRanges.Stop());
     if (FDataRange.IsEmpty())
         return;
     bool Moved = false;
@@ -299,7 +306,8 @@ void TKvAxis::ResetZoom()
 {
     if (FRanges.Count() == 0)
         return;
-    RangeChanged();
+    // The ranges report every change, so their union is up to date.
+    ApplyDataRange();
     FZoomHistory.clear();
     FZoomIndex = 0;
     Repaint();

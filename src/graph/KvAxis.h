@@ -4,6 +4,7 @@
 // automatic ends found from the ranges of the series drawn against it,
 // zooming, and its place and ticks in the graph layout.
 
+#include "KvAxisRanges.h"
 #include "KvLabel.h"
 
 #include "foundation/KvIniList.h"
@@ -109,7 +110,11 @@ public:
     // ---- value model
     int32_t RealToIntPosition(double V) const;
     double IntToRealPosition(int32_t P) const;
+    // Reads every range again and moves the automatic ends to their union.
     void RangeChanged();
+    // The same after one range of the list changed (the series' ranges
+    // report here): only that range is read again.
+    void RangeChanged(const TRange& Range);
     bool AdjustRange();
     void ResetZoom();
     void Zoom(double AStart, double AStop);
@@ -120,7 +125,7 @@ public:
     // Copies Start, Stop, Scaling and the automatic caption of the master.
     void CopyMaster();
 
-    TRangeList& Ranges() { return FRanges; }
+    TKvAxisRanges& Ranges() { return FRanges; }
     const TRange& DataRange() const { return FDataRange; }
     bool Vertical() const { return FVertical; }
     bool RangeAdjusted() const { return FRangeAdjusted; }
@@ -182,6 +187,7 @@ public:
 private:
     void Repaint();
     void LayoutChanged(bool Discard);
+    void ApplyDataRange();
     void SetCaptionText(const QString& S);
     void AdjustLinear();
     void AdjustLogarithmic();
@@ -213,7 +219,7 @@ private:
     bool FVisible = true;
 
     TRange FAxisRange, FDataRange;
-    TRangeList FRanges;
+    TKvAxisRanges FRanges;
     std::vector<std::pair<double, double>> FZoomHistory;
     int32_t FZoomIndex = 0;
     bool FLayoutDirty = true, FTicksDirty = true, FVertical = true, FUseScaleExponent = false, FRangeAdjusted = false;

@@ -152,7 +152,7 @@ void TKvSeries::SetXAxis(TKvAxis* A)
         G->RequestLayout();
     }
     if (AsLive(FXData) || FXData) {
-        FXRange.OnChange = [A](TRange&) { A->RangeChanged(); };
+        FXRange.OnChange = [A](TRange& R) { A->RangeChanged(R); };
         A->Ranges().Add(&FXRange);
     }
 }
@@ -170,7 +170,7 @@ void TKvSeries::SetYAxis(TKvAxis* A)
     if (A->Graph())
         A->Graph()->RequestLayout();
     if (FYData) {
-        FYRange.OnChange = [A](TRange&) { A->RangeChanged(); };
+        FYRange.OnChange = [A](TRange& R) { A->RangeChanged(R); };
         A->Ranges().Add(&FYRange);
     }
 }
@@ -191,7 +191,7 @@ void TKvSeries::SetData(bool IsX, TKvRealVector* V)
     // Plain vectors plot too (calculated curves, files without a table);
     // only live vectors report their changes.
     if (V && Axis) {
-        Range.OnChange = [Axis](TRange&) { Axis->RangeChanged(); };
+        Range.OnChange = [Axis](TRange& R) { Axis->RangeChanged(R); };
         Listen(V, Listener);
         Axis->Ranges().Add(&Range);
     }
