@@ -139,6 +139,7 @@ int RunWindows(int argc, char** argv, const kv::TKvCommandLine& Line)
     // The workspace holds the document and one graph model per graph; it
     // outlives the window, which saves the settings when it goes.
     kv::TKvWorkspace Workspace;
+    Workspace.SettingsFile = Paths.SettingsFile;
     kv::TMainTableForm Table(Workspace.Document, Paths);
     Workspace.RebuildGraphWindows();
     // The graph windows of the last run come back over the rebuilt models;

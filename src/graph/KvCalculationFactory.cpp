@@ -26,12 +26,12 @@ constexpr std::array<TKvCalculationKind, 9> Kinds{{
     {"Approximative Spline", "Interpolation (Approximative Spline)", false},
 }};
 
-std::unique_ptr<TKvCalculatedSeries> Create(size_t Index, TKv2DGraph* G)
+std::unique_ptr<TKvCalculatedSeries> Create(size_t Index, TKv2DGraph* G, const std::string& SettingsFile)
 {
     switch (Index) {
     case 0: return std::make_unique<TKvLinearRegressionLine>(G);
     case 1: return std::make_unique<TKvPolynomLine>(G);
-    case 2: return std::make_unique<TExpressionFit>(G);
+    case 2: return std::make_unique<TExpressionFit>(G, SettingsFile);
     case 3: return std::make_unique<TKvIntegral>(G);
     case 4: return std::make_unique<TKvDifferential>(G);
     case 5: return std::make_unique<TKvInterpolatedLine>(G);
@@ -52,12 +52,12 @@ const TKvCalculationKind* FindCalculationKind(std::string_view ID)
 }
 
 TKvCalculatedSeries* NewCalculationOfKind(std::string_view ID, TKvSeries& Parent, int32_t SeriesNumber,
-                                          TKvErrorEvent OnError)
+                                          TKvErrorEvent OnError, const std::string& SettingsFile)
 {
     const TKvCalculationKind* Kind = FindCalculationKind(ID);
     if (Kind == nullptr)
         return nullptr;
-    Parent.Children.push_back(Create(static_cast<size_t>(Kind - Kinds.data()), Parent.Graph()));
+    Parent.Children.push_back(Create(static_cast<size_t>(Kind - Kinds.data()), Parent.Graph(), SettingsFile));
     Parent.ChildrenDirty = true;
     auto& Curve = static_cast<TKvCalculatedSeries&>(*Parent.Children.back());
     Curve.SetAutoCaption(QStringLiteral("%1 from Series(%2)").arg(QString::fromUtf8(Kind->AutoCaption)).arg(SeriesNumber));

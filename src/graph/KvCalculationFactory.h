@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <string>
 #include <string_view>
 
 namespace kv {
@@ -23,8 +24,9 @@ const TKvCalculationKind* FindCalculationKind(std::string_view ID);
 // command does: its automatic caption ("... from Series(" SeriesNumber
 // ")"), the error handler, the parent (which calculates it when the parent
 // has points), Tag (its position in the child list) and the display flags.
-// None for an unknown identifier.
+// A nonlinear fit knows the named constants of SettingsFile (empty: none),
+// as the table's formulas do. None for an unknown identifier.
 TKvCalculatedSeries* NewCalculationOfKind(std::string_view ID, TKvSeries& Parent, int32_t SeriesNumber,
-                                          TKvErrorEvent OnError = {});
+                                          TKvErrorEvent OnError = {}, const std::string& SettingsFile = {});
 
 } // namespace kv

@@ -24,8 +24,28 @@ TKvFittedLine::TKvFittedLine(TKv2DGraph* AGraph) : TKvCalculatedSeries(AGraph)
     };
 }
 
+bool TKvFittedLine::WouldFit() const
+{
+    const TKvRealVector* X = FParentSeries ? FParentSeries->XData() : nullptr;
+    const TKvRealVector* Y = FParentSeries ? FParentSeries->YData() : nullptr;
+    return FFit.Iterations > 0 && FFit.Order() > 0 && (FFit.FittingFunction || FFit.FittingValues) && X && Y &&
+           X->Count() > 0 && Y->Count() > 0;
+}
+
+void TKvFittedLine::Recalculate()
+{
+    if (Calculating())
+        return;
+    if (DeferRefit && WouldFit()) {
+        RefitPending = true;
+        return;
+    }
+    TKvCalculatedSeries::Recalculate();
+}
+
 void TKvFittedLine::CalculateFunction()
 {
+    RefitPending = false;
     if (FFit.CalculateFit(FParentSeries->XData()->Values(), FParentSeries->YData()->Values(),
                           ParentWeights(*FParentSeries), FCalculationStart, FCalculationStop))
         FillCurve();

@@ -35,6 +35,17 @@ public:
     double ChiSquare() const { return FFit.ChiSquare; }
     TKvSimplexFit& Fit() { return FFit; }
 
+    // Set by a window that runs refits itself, between passes of its event
+    // loop: the preparation step before a paint then only marks a fit that
+    // would run passes (RefitPending) and leaves its curve as it is; the
+    // window calculates it afterwards. Without it the step fits at once.
+    bool DeferRefit = false;
+    bool RefitPending = false;
+    // Calculate would run simplex passes: passes requested, parameters, a
+    // model and points in the parent.
+    bool WouldFit() const;
+    void Recalculate() override;
+
     std::string GetFormula() const override { return FExpression; }
     std::string CalculationID() const override { return "Nonlinear Regression"; }
     double Evaluate(double x) override { return FFit.Evaluate(x); }

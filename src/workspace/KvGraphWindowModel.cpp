@@ -160,7 +160,8 @@ TKvCalculatedSeries* TKvGraphWindowModel::NewCalculation(std::string_view ID, in
         if (OnCalculationError)
             OnCalculationError(Curve, E);
     };
-    return NewCalculationOfKind(ID, *Series[static_cast<size_t>(SeriesIndex)], SeriesIndex + 1, OnError);
+    return NewCalculationOfKind(ID, *Series[static_cast<size_t>(SeriesIndex)], SeriesIndex + 1, OnError,
+                                SettingsFile);
 }
 
 std::vector<TKvCalculatedSeries*> TKvGraphWindowModel::Calculations() const

@@ -58,6 +58,9 @@ public:
     void LoadCalculations(const TKvIniList& Ini, std::string_view P);
 
     // ---- calculations
+    // The user settings file whose named constants the nonlinear fits of
+    // this window know (empty: none).
+    std::string SettingsFile;
     // Creates calculation ID for data series SeriesIndex (0-based) as the
     // add commands do (caption, parent, Tag, error handler, display flags);
     // none for an unknown identifier or series.

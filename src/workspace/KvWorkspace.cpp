@@ -109,6 +109,7 @@ void TKvWorkspace::RebuildGraphWindows(const TKvIniList* StyleSource)
         if (!Slot)
             Slot = std::make_unique<TKvGraphWindowModel>(g + 1);
         Slot->Tag = g + 1;
+        Slot->SettingsFile = SettingsFile;
         bool TopUsed = false, RightUsed = false;
         RebuildWindow(g, StyleSource, TopUsed, RightUsed);
         for (auto [Axis, Used] : {std::pair{&Slot->TopAxis, TopUsed}, {&Slot->RightAxis, RightUsed}}) {

@@ -26,6 +26,10 @@ public:
     // vectors, so it must outlive them.
     TKvDocument Document;
 
+    // The user settings file whose named constants the windows' nonlinear
+    // fits know (empty: none); the windows take it at the next rebuild.
+    std::string SettingsFile;
+
     int32_t WindowCount() const { return static_cast<int32_t>(FWindows.size()); }
     // Window of graph n (1-based); raises ERangeError when there is none.
     TKvGraphWindowModel& Window(int32_t n);

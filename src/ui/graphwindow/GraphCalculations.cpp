@@ -91,6 +91,8 @@ TGraphCalculations::TGraphCalculations(TGraphForm& Form) : FForm(Form)
         return C ? KindCaption(C->CalculationID()) + C->IndexSuffix() : S.Caption();
     };
     FForm.OnItemChanged = [this] { EnterTab(); };
+    // The window's own step before each paint of its graph (PrepareForPaint).
+    FForm.GraphView()->installEventFilter(this);
     FForm.Model().OnCalculationError = [this](TKvCalculatedSeries& C, const EKvError& E) { CalculationError(C, E); };
 }
 
@@ -210,7 +212,8 @@ TKvCalculatedSeries* TGraphCalculations::NewCalculation(std::string_view ID, int
     const bool SiblingsDirty = Parent.ChildrenDirty;
     TKvCalculatedSeries* Curve =
         NewCalculationOfKind(ID, Parent, SeriesIndex + 1,
-                             [this](TKvCalculatedSeries& C, const EKvError& E) { CalculationError(C, E); });
+                             [this](TKvCalculatedSeries& C, const EKvError& E) { CalculationError(C, E); },
+                             FForm.Table().Paths().SettingsFile);
     // The new curve calculated itself as it joined its series; the other
     // curves of the series need no new calculation for it (a fit among
     // them would run all its passes again at the next paint).
@@ -402,6 +405,10 @@ void TGraphCalculations::Beep()
 
 bool TGraphCalculations::eventFilter(QObject* Watched, QEvent* Event)
 {
+    if (Event->type() == QEvent::Paint && Watched == FForm.GraphView()) {
+        PrepareForPaint();
+        return false;
+    }
     if (Event->type() == QEvent::MouseButtonDblClick && qobject_cast<TKvFloatEdit*>(Watched)) {
         ApplyCalculationEdits();
         return false;

@@ -13,6 +13,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+class QAction;
 
 namespace kv {
 
@@ -59,6 +62,18 @@ public:
     void DoFit();
     void StopFit();
     bool Fitting() const { return FFitting != nullptr; }
+    // The window's step before its graph paints: the graph prepares with
+    // its fits deferred, so a fit whose data changed is not run inside the
+    // paint (the paint shows its previous curve) but afterwards by
+    // RunPendingFits, the way "Do Fit" runs.
+    void PrepareForPaint();
+    // Runs the deferred fits one after the other, letting the window's
+    // events through; Escape or "Do Fit" stops them after their pass.
+    void RunPendingFits();
+    // Brings every calculation up to date, the deferred fits run to their
+    // end, so what is read next is current (a report's merge). Does nothing
+    // while a fit of the window runs.
+    void FinishPendingFits();
     void CalculationError(TKvCalculatedSeries& Sender, const EKvError& Error);
     // The value of the fit variable of the coefficient grid's active row,
     // when Focus is in that grid and the row has a variable; else none.
@@ -77,7 +92,10 @@ private:
     void ShowResults(TKvCalculatedSeries& Curve);
     void ApplyEditsTo(TKvCalculatedSeries& Curve);
     void WriteParameters(TKvCalculatedSeries& Curve);
+    void RunFit(TKvFittedLine& Fit);
     void FinishFit();
+    std::vector<TKvFittedLine*> FittedLines() const;
+    void QueuePendingFits(int DelayMs);
     void EnableCurveCommands(bool On);
     void CoeffCellEdited(int Row, int Column);
     bool Alive(const TKvCalculatedSeries* Curve) const;
@@ -96,6 +114,8 @@ private:
     TKvCalculatedSeries* FAttached = nullptr;
     TKvFittedLine* FFitting = nullptr;
     bool FStopRequested = false;
+    bool FRefitQueued = false;
+    std::vector<QAction*> FDisabledActions;
     bool FFilling = false;
     QString FGraphHint;
 };

@@ -1,6 +1,6 @@
 // The calculation controller's edits: ranges and parameters, the coupling
 // of the ranges, the marker modes, the switch of the interpolation engine,
-// the formula and the coefficients of the fit, and "Do Fit".
+// the formula and the coefficients of the fit.
 
 #include "GraphCalculations.h"
 
@@ -31,7 +31,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
@@ -43,63 +42,6 @@
 #include <vector>
 
 namespace kv {
-
-namespace {
-
-// While "Do Fit" runs, the window's events are let through at least this
-// often (a pass evaluates the model over all points several times, and one
-// evaluation of a large series alone outlasts many frames).
-constexpr qint64 EventsEveryMs = 40;
-constexpr size_t PointsPerPiece = 4096;
-
-// Evaluates the fit's model in pieces and lets the window's events through
-// between them; gives the fit its own model back when it goes.
-class TResponsiveModel {
-public:
-    explicit TResponsiveModel(TKvSimplexFit& Fit)
-        : FFit(Fit), FValues(Fit.FittingValues), FFunction(Fit.FittingFunction)
-    {
-        FSince.start();
-        if (FValues)
-            FFit.FittingValues = [this](std::span<const double> V, std::span<const double> X, std::span<double> R) {
-                for (size_t i = 0; i < X.size(); i += PointsPerPiece) {
-                    const size_t n = std::min(PointsPerPiece, X.size() - i);
-                    FValues(V, X.subspan(i, n), R.subspan(i, n));
-                    LetEventsThrough(false);
-                }
-            };
-        else if (FFunction)
-            FFit.FittingFunction = [this, Calls = size_t{0}](std::span<const double> V, double x) mutable {
-                if (++Calls % PointsPerPiece == 0)
-                    LetEventsThrough(false);
-                return FFunction(V, x);
-            };
-    }
-    ~TResponsiveModel()
-    {
-        FFit.FittingValues = std::move(FValues);
-        FFit.FittingFunction = std::move(FFunction);
-    }
-    TResponsiveModel(const TResponsiveModel&) = delete;
-    TResponsiveModel& operator=(const TResponsiveModel&) = delete;
-
-    // Always after a pass, so its progress shows; else when it is time.
-    void LetEventsThrough(bool Always)
-    {
-        if (!Always && FSince.elapsed() < EventsEveryMs)
-            return;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, EventsEveryMs);
-        FSince.restart();
-    }
-
-private:
-    TKvSimplexFit& FFit;
-    TKvFittingValues FValues;
-    TKvFittingFkt FFunction;
-    QElapsedTimer FSince;
-};
-
-} // namespace
 
 void TGraphCalculations::ApplyCalculationEdits()
 {
@@ -257,7 +199,7 @@ void TGraphCalculations::SwitchInterpolationKind()
     Refresh();
 }
 
-// ---------------------------------------------------------------- the fit
+// ---------------------------------------------------------------- the fit's formula and coefficients
 
 void TGraphCalculations::FormulaEntered()
 {
@@ -300,76 +242,6 @@ void TGraphCalculations::CoeffCellEdited(int Row, int Column)
     std::vector<double> V = F->Variables();
     V[static_cast<size_t>(Row)] = Value;
     F->SetVariables(V);
-}
-
-void TGraphCalculations::StopFit() { FStopRequested = true; }
-
-void TGraphCalculations::DoFit()
-{
-    if (FFitting) {
-        StopFit();
-        return;
-    }
-    auto* F = dynamic_cast<TKvFittedLine*>(Selected());
-    if (!F)
-        return;
-    FForm.CheckSizersOn();
-    FFitting = F;
-    FStopRequested = false;
-    // Nothing the user does while the fit runs may free or change the
-    // curve: the commands that could are off, other windows too.
-    std::vector<QWidget*> Disabled;
-    for (QWidget* W : QApplication::topLevelWidgets())
-        if (W != &FForm && W->isEnabled() && W->isVisible()) {
-            W->setEnabled(false);
-            Disabled.push_back(W);
-        }
-    EnableCurveCommands(false);
-    FSimplexPanel->DoFitButton->setToolTip("Press again or Escape to stop the fit");
-    qApp->installEventFilter(this);
-    {
-        TResponsiveModel Model(F->Fit());
-        F->OnIteration = [this, &Model](TKvFittedLine& S) {
-            if (&S == FAttached)
-                ShowResults(S);
-            Model.LetEventsThrough(true);
-            if (FStopRequested)
-                S.Fit().IterationsLeft = 0;
-        };
-        try {
-            F->Calculate();
-        } catch (const EKvError& E) {
-            CalculationError(*F, E);
-        }
-    }
-    qApp->removeEventFilter(this);
-    FFitting = nullptr;
-    for (QWidget* W : Disabled)
-        W->setEnabled(true);
-    FinishFit();
-    // The fit's handler went out of scope with its model.
-    F->OnIteration = nullptr;
-    if (F == FAttached) {
-        Attach(*F);
-        ShowResults(*F);
-    }
-}
-
-void TGraphCalculations::EnableCurveCommands(bool On)
-{
-    FSimplexPanel->FormulaCombo->setEnabled(On);
-    FSimplexPanel->CoeffsTable->setEnabled(On);
-    FRangePanel->setEnabled(On || Selected() != FFitting);
-    for (const char* Name : {"AddLinReg", "AddPolynomial", "AddNonlinearRegression", "AddInterpolation",
-                             "AddDifferential", "AddIntegral", "DeleteTab", "LoadGraphOutfit"})
-        FForm.Action(Name)->setEnabled(On);
-}
-
-void TGraphCalculations::FinishFit()
-{
-    EnableCurveCommands(true);
-    FSimplexPanel->DoFitButton->setToolTip("Start iterations to fit");
-    FForm.InvalidateWorld();
 }
 
 } // namespace kv

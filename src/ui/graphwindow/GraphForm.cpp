@@ -627,7 +627,11 @@ void TGraphForm::StorePlacement()
 
 void TGraphForm::closeEvent(QCloseEvent* Event)
 {
-    // Closing only hides: the window keeps its state and stays listed.
+    // Closing only hides: the window keeps its state and stays listed. A
+    // fit of the window stops after its pass, so the other windows, which
+    // are off while it runs, come back.
+    if (FCalculations)
+        FCalculations->StopFit();
     CheckSizersOn();
     StorePlacement();
     Event->accept();

@@ -4,6 +4,7 @@
 #include "ReportMergeBar.h"
 
 #include "ui/MainTableForm.h"
+#include "ui/graphwindow/GraphCalculations.h"
 #include "ui/graphwindow/GraphForm.h"
 
 #include "report/KvDefaultTemplate.h"
@@ -296,6 +297,13 @@ bool TGraphRichText::PrepareReport(TGraphForm& Form)
 
 void TGraphRichText::MergeExecute()
 {
+    if (!GraphWindow) {
+        Fail("There is no graph window to report on.");
+        return;
+    }
+    // Fits whose data changed are still waiting for the window to run them.
+    if (TGraphCalculations* Calculations = GraphWindow->Calculations())
+        Calculations->FinishPendingFits();
     if (!GraphWindow) {
         Fail("There is no graph window to report on.");
         return;
