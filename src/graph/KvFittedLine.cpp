@@ -47,8 +47,12 @@ void TKvFittedLine::CalculateFunction()
 {
     RefitPending = false;
     if (FFit.CalculateFit(FParentSeries->XData()->Values(), FParentSeries->YData()->Values(),
-                          ParentWeights(*FParentSeries), FCalculationStart, FCalculationStop))
+                          ParentWeights(*FParentSeries), FCalculationStart, FCalculationStop)) {
+        // A window may have drawn the best vertex of each pass meanwhile.
+        XValues.Clear();
+        YValues.Clear();
         FillCurve();
+    }
 }
 
 void TKvFittedLine::WriteResults(TKvIniList& List, std::string_view Section) const

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -121,12 +122,16 @@ TEST_F(Refit, ATableEditRefitsBetweenEventsAndEndsAsTheGraphsOwnFitDoes)
     EXPECT_EQ(Fit.XValues.Count(), Drawn) << "the paint shows the previous curve";
 
     int Ticks = 0;
+    int DrawnWhileFitting = 0;
     bool TableOff = false;
     QTimer Tick;
     QObject::connect(&Tick, &QTimer::timeout, [&] {
         if (C().Fitting()) {
             ++Ticks;
             TableOff = !Table->isEnabled();
+            DrawnWhileFitting = std::max(DrawnWhileFitting, Fit.XValues.Count());
+            if (Ticks == 3)
+                Shot(F(), "refit-running");
         }
     });
     Tick.start(10);
@@ -134,6 +139,7 @@ TEST_F(Refit, ATableEditRefitsBetweenEventsAndEndsAsTheGraphsOwnFitDoes)
     Tick.stop();
     EXPECT_GE(Ticks, 3) << "a timer fires while the refit runs";
     EXPECT_TRUE(TableOff) << "the table cannot change the data under the fit";
+    EXPECT_GT(DrawnWhileFitting, 0) << "the paints among the passes show a curve";
     EXPECT_TRUE(Table->isEnabled());
     EXPECT_TRUE(Fit.LastError.isEmpty()) << Fit.LastError.toStdString();
     EXPECT_EQ(Fit.Iterations(), 40);

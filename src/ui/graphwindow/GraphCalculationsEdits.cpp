@@ -151,7 +151,7 @@ void TGraphCalculations::RangeMarkers(bool Display, bool On)
         QAction* Other = FForm.Action(Display ? "RangeMarkers" : "DisplayRangeMarkers");
         if (Other->isChecked())
             Other->trigger();
-        FForm.Graph().PrepareForPaint();
+        PrepareForPaint();
         World.Marker1X = C->XToPixel(StartEdit->Value());
         World.Marker2X = C->XToPixel(StopEdit->Value());
         World.ShowMarkers();

@@ -21,6 +21,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 #include <span>
 #include <vector>
 
@@ -85,6 +86,25 @@ private:
     QElapsedTimer FSince;
 };
 
+// The curve of the pass's best vertex, so the paints among the passes show
+// the fit converging instead of an empty curve. A model that fails at a
+// display point draws nothing until the fit itself reports it.
+void DrawBestVertex(TKvFittedLine& Fit)
+{
+    Fit.XValues.Clear();
+    Fit.YValues.Clear();
+    try {
+        Fit.FillCurve();
+        for (int32_t i = 0; i < Fit.YValues.Count(); ++i)
+            if (!std::isfinite(Fit.YValues[i]))
+                throw EMathError("not a finite number");
+    } catch (const EKvError&) {
+        Fit.XValues.Clear();
+        Fit.YValues.Clear();
+    }
+    Fit.MarkChanged();
+}
+
 } // namespace
 
 void TGraphCalculations::StopFit() { FStopRequested = true; }
@@ -127,6 +147,7 @@ void TGraphCalculations::RunFit(TKvFittedLine& F)
         F.OnIteration = [this, &Model](TKvFittedLine& S) {
             if (&S == FAttached)
                 ShowResults(S);
+            DrawBestVertex(S);
             Model.LetEventsThrough(true);
             if (FStopRequested)
                 S.Fit().IterationsLeft = 0;

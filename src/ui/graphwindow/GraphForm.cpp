@@ -323,7 +323,7 @@ void TGraphForm::ZoomIn(bool Checked)
         for (const char* Name : {"RangeMarkers", "DisplayRangeMarkers"})
             if (Action(Name)->isChecked())
                 Action(Name)->trigger();
-        Graph().PrepareForPaint();
+        PrepareForPaint();
         const TKvRect& P = Graph().World().PlotRect;
         FZoomFrame->setGeometry(P.Left - 2, P.Top - 2, P.Width() + 5, P.Height() + 5);
         FZoomFrame->show();
@@ -370,6 +370,14 @@ void TGraphForm::ZoomAll()
     for (TKvAxis* A : {&FModel->BottomAxis, &FModel->LeftAxis, &FModel->TopAxis, &FModel->RightAxis})
         A->ResetZoom();
     UpdateActions();
+}
+
+void TGraphForm::PrepareForPaint()
+{
+    if (FCalculations)
+        FCalculations->PrepareForPaint();
+    else
+        Graph().PrepareForPaint();
 }
 
 void TGraphForm::CheckSizersOn()
@@ -468,7 +476,7 @@ void TGraphForm::GraphMouseMove(const QPoint& Position)
         return;
     }
     // The pixel positions follow the data only after a layout.
-    Graph().PrepareForPaint();
+    PrepareForPaint();
     TKvDataWithErrorSeries& Series = *FActiveSeries;
     try {
         FFoundPoint = Series.FindPoint(Position.x(), Position.y(), Series.PointStyle.Size());

@@ -71,6 +71,9 @@ public:
     void SeriesTabChange(int NewTab);
     void CalculationsTabChange();
     void InvalidateWorld();
+    // The graph's preparation as this window's paints run it: a fit whose
+    // data changed is left to run between the window's events.
+    void PrepareForPaint();
 
     // A panel shown in the side panel's scroll box whenever Fits says it
     // belongs to the selected item; calculation panels come this way.
