@@ -107,27 +107,61 @@ const TKvValueIChangedEvent& TKvValueIChangedList::Get(int32_t i) const
 {
     if (i < 0 || i >= Count())
         throw ERangeError("i=" + std::to_string(i) + " index out of range");
-    return FItems[static_cast<size_t>(i)];
+    if (FGaps == 0)
+        return FItems[static_cast<size_t>(i)];
+    for (const TKvValueIChangedEvent& E : FItems)
+        if (E.Handler && i-- == 0)
+            return E;
+    throw ERangeError("listener list out of step"); // never: Count counts the listeners
+}
+
+void TKvValueIChangedList::Clear()
+{
+    FItems.clear();
+    FPositions.clear();
+    FGaps = 0;
 }
 
 void TKvValueIChangedList::Add(const TKvValueIChangedEvent& Event)
 {
+    // Registered again: moves to the end.
     Remove(Event);
+    FPositions[Event] = FItems.size();
     FItems.push_back(Event);
 }
 
 void TKvValueIChangedList::Remove(const TKvValueIChangedEvent& Event)
 {
-    auto It = std::find(FItems.begin(), FItems.end(), Event);
-    if (It != FItems.end())
-        FItems.erase(It);
+    const auto It = FPositions.find(Event);
+    if (It == FPositions.end())
+        return;
+    FItems[It->second] = {};
+    FPositions.erase(It);
+    ++FGaps;
+    if (FNotifying == 0 && FGaps * 2 > FItems.size())
+        CloseGaps();
+}
+
+void TKvValueIChangedList::CloseGaps()
+{
+    std::erase_if(FItems, [](const TKvValueIChangedEvent& E) { return E.Handler == nullptr; });
+    for (size_t k = 0; k < FItems.size(); ++k)
+        FPositions[FItems[k]] = k;
+    FGaps = 0;
 }
 
 void TKvValueIChangedList::Notify(double NewVal, int32_t i, bool WasDeleted) const
 {
-    // Indexed, so a listener that removes itself does not invalidate the loop.
+    // Indexed, and no gap closed meanwhile, so listeners that remove
+    // themselves or others, or register new ones, do not upset the loop.
+    ++FNotifying;
+    struct TDone {
+        int32_t& Depth;
+        ~TDone() { --Depth; }
+    } Done{FNotifying};
     for (size_t k = 0; k < FItems.size(); ++k)
-        FItems[k](NewVal, i, WasDeleted);
+        if (const TKvValueIChangedEvent E = FItems[k]; E.Handler)
+            E(NewVal, i, WasDeleted);
 }
 
 // ---------------------------------------------------------------- TKvLiveVector

@@ -9,7 +9,9 @@
 #include "KvErrors.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
 namespace kv {
@@ -91,17 +93,32 @@ struct TKvValueIChangedEvent {
     }
 };
 
+// The listeners in registration order. A column can have thousands (every
+// series plotted over it), so registering and removing one finds it by
+// hash; a removed listener leaves a gap that a later change closes.
 class TKvValueIChangedList {
 public:
-    int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
+    int32_t Count() const { return static_cast<int32_t>(FItems.size() - FGaps); }
     const TKvValueIChangedEvent& Get(int32_t i) const;
-    void Clear() { FItems.clear(); }
+    void Clear();
     void Add(const TKvValueIChangedEvent& Event);
     void Remove(const TKvValueIChangedEvent& Event);
+    // A listener may remove itself or others while it is told; those
+    // removed are not told any more, the others all are.
     void Notify(double NewVal, int32_t i, bool WasDeleted) const;
 
 private:
+    struct THash {
+        size_t operator()(const TKvValueIChangedEvent& E) const noexcept { return std::hash<void*>()(E.Target); }
+    };
+    void CloseGaps();
+
+    // Gaps have no handler.
     std::vector<TKvValueIChangedEvent> FItems;
+    std::unordered_map<TKvValueIChangedEvent, size_t, THash> FPositions;
+    size_t FGaps = 0;
+    // Gaps stay while a notification walks the list by position.
+    mutable int32_t FNotifying = 0;
 };
 
 // A real vector that tells its listeners of every change, synchronously

@@ -706,11 +706,22 @@ void TKvDataWithErrorSeries::ComputeRangeWithErrors(bool IsX)
     double Min = KvMissing, Max = -KvMissing;
     MinIndex = MaxIndex = -1;
     const int32_t n = Data ? std::min(FPointCount, Data->Count()) : 0;
+    // The errors as ErrorAt gives them, read straight from the arrays: the
+    // scan runs over every point of every series a file loads.
+    const bool Shown = PointStyle.Visible();
+    const int32_t nMinus = Shown && Minus ? Minus->Count() : 0, nPlus = Shown && Plus ? Plus->Count() : 0;
+    const double* Values = n > 0 ? Data->Data() : nullptr;
+    const double* MinusValues = nMinus > 0 ? Minus->Data() : nullptr;
+    const double* PlusValues = nPlus > 0 ? Plus->Data() : nullptr;
+    const auto Error = [](const double* E, int32_t Count, int32_t i) {
+        const double A = i < Count ? std::fabs(E[i]) : 0.0;
+        return std::isfinite(A) ? A : 0.0;
+    };
     for (int32_t i = 0; i < n; ++i) {
-        const double V = (*Data)[i];
+        const double V = Values[i];
         if (std::isnan(V))
             continue;
-        const double Lo = V - ErrorAt(Minus, i), Hi = V + ErrorAt(Plus, i);
+        const double Lo = V - Error(MinusValues, nMinus, i), Hi = V + Error(PlusValues, nPlus, i);
         if (Lo < Min)
             Min = Lo, MinIndex = i;
         if (Hi > Max)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -198,6 +199,70 @@ TEST(LiveVector, RegistrationsAreUniquePerHandlerAndTarget)
     EXPECT_TRUE(A.Calls.empty());
     EXPECT_EQ(B.Calls.size(), 1u);
     EXPECT_THROW(V.Listeners().Get(5), ERangeError);
+}
+
+namespace {
+
+// A listener that notes its name in a shared log and may act when told.
+struct Named {
+    char Name;
+    std::string* Log;
+    std::function<void()> Act;
+    void Changed(double, int32_t, bool)
+    {
+        *Log += Name;
+        if (Act)
+            Act();
+    }
+    TKvValueIChangedEvent Event() { return TKvValueIChangedEvent::Bind<&Named::Changed>(this); }
+};
+
+} // namespace
+
+// Removals leave the others in registration order, before, during and
+// after a notification; those removed while it runs are not told.
+TEST(LiveVector, ListenersKeepTheirOrderThroughRemovals)
+{
+    TKvLiveVector V;
+    std::string Log;
+    std::vector<Named> L;
+    for (char c = 'a'; c <= 'h'; ++c)
+        L.push_back({c, &Log, {}});
+    auto& List = V.Listeners();
+    for (Named& N : L)
+        List.Add(N.Event());
+    for (const int k : {1, 3, 4}) // b, d, e
+        List.Remove(L[size_t(k)].Event());
+    List.Add(L[1].Event()); // b again: at the end
+    std::string Order;
+    for (int32_t k = 0; k < List.Count(); ++k)
+        for (Named& N : L)
+            if (List.Get(k) == N.Event())
+                Order += N.Name;
+    EXPECT_EQ(Order, "acfghb");
+    V.Add(1);
+    EXPECT_EQ(Log, "acfghb");
+    // c removes itself, a (told before) and g (not yet told), and
+    // registers d, which is told in the same round.
+    L[2].Act = [&] {
+        for (const int k : {2, 0, 6})
+            List.Remove(L[size_t(k)].Event());
+        List.Add(L[3].Event());
+    };
+    Log.clear();
+    V.Add(2);
+    EXPECT_EQ(Log, "acfhbd");
+    Log.clear();
+    V.Add(3);
+    EXPECT_EQ(Log, "fhbd");
+    EXPECT_EQ(List.Count(), 4);
+    // Every listener removed and one back: the gaps are gone.
+    for (Named& N : L)
+        List.Remove(N.Event());
+    List.Add(L[7].Event());
+    EXPECT_EQ(List.Count(), 1);
+    EXPECT_EQ(List.Get(0), L[7].Event());
+    EXPECT_THROW(List.Get(1), ERangeError);
 }
 
 TEST(PlainVectors, PointAndIntegerVectors)
