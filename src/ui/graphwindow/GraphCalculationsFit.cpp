@@ -34,6 +34,8 @@ namespace {
 // evaluation of a large series alone outlasts many frames).
 constexpr qint64 EventsEveryMs = 40;
 constexpr size_t PointsPerPiece = 4096;
+// The curve of the best vertex is drawn anew at most this often.
+constexpr qint64 RedrawEveryMs = 500;
 
 // The fits running in any window: one at a time, so a window's refit waits
 // until the fit of another window has returned.
@@ -144,10 +146,16 @@ void TGraphCalculations::RunFit(TKvFittedLine& F)
     qApp->installEventFilter(this);
     {
         TResponsiveModel Model(F.Fit());
-        F.OnIteration = [this, &Model](TKvFittedLine& S) {
+        QElapsedTimer SinceDrawn;
+        F.OnIteration = [this, &Model, &SinceDrawn](TKvFittedLine& S) {
             if (&S == FAttached)
                 ShowResults(S);
-            DrawBestVertex(S);
+            // A new curve repaints the whole graph, which on a large series
+            // costs more than a pass: not after every pass.
+            if (!SinceDrawn.isValid() || SinceDrawn.elapsed() >= RedrawEveryMs) {
+                DrawBestVertex(S);
+                SinceDrawn.start();
+            }
             Model.LetEventsThrough(true);
             if (FStopRequested)
                 S.Fit().IterationsLeft = 0;
