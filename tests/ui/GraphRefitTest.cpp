@@ -152,6 +152,43 @@ TEST_F(Refit, ATableEditRefitsBetweenEventsAndEndsAsTheGraphsOwnFitDoes)
     EXPECT_EQ(FitResults(Fit), Results);
 }
 
+// Loading an outfit or a data file changes what the fit sees just as a
+// table edit does: the window's paint leaves the fit to run afterwards.
+TEST_F(Refit, AnOutfitOrFileLoadLeavesTheFitToTheWindowToo)
+{
+    const std::pair<const char*, std::function<void()>> Loads[] = {
+        {"outfit", [this] {
+             NextFile = QString::fromStdString((Dir / "look.oft").string());
+             F().Action("SaveGraphOutfit")->trigger();
+             F().Action("LoadGraphOutfit")->trigger();
+         }},
+        {"data file", [this] {
+             const QString File = QString::fromStdString((Dir / "fit.plt").string());
+             ASSERT_TRUE(Table->SaveToFile(File));
+             ASSERT_TRUE(Table->LoadFromFile(File));
+             F().show();
+         }},
+    };
+    for (const auto& [Name, Load] : Loads) {
+        SCOPED_TRACE(Name);
+        OpenWithFit(40);
+        Load();
+        const std::vector<TKvCalculatedSeries*> Curves = F().Model().Calculations();
+        ASSERT_EQ(Curves.size(), 1u);
+        auto* Fit = dynamic_cast<TExpressionFit*>(Curves[0]);
+        ASSERT_NE(Fit, nullptr);
+        F().GraphView()->repaint();
+        EXPECT_TRUE(Fit->RefitPending) << "the paint did not fit";
+        WaitForRefit(*Fit);
+        EXPECT_TRUE(Fit->LastError.isEmpty()) << Fit->LastError.toStdString();
+        EXPECT_GT(Fit->XValues.Count(), 0);
+        EXPECT_TRUE(Errors.empty()) << Errors.front().toStdString();
+        Close();
+        // The next run starts without the graphs this one left behind.
+        std::filesystem::remove(Paths.SettingsFile);
+    }
+}
+
 // Whatever stops the refit, it ends after its pass with the best vertex
 // drawn; deleting the fit meanwhile is refused, and works afterwards.
 TEST_F(Refit, EscapeDoFitOrClosingTheWindowStopTheRefitSafely)
