@@ -22,7 +22,7 @@ TKvPolynomLine::TKvPolynomLine(TKv2DGraph* AGraph) : TKvCalculatedSeries(AGraph)
 
 void TKvPolynomLine::StoreOrder(int32_t Value)
 {
-    FResult.Order = std::max(Value, 2);
+    FResult.Order = std::clamp(Value, 2, MaxOrder);
     FResult.Coefficients.resize(static_cast<size_t>(FResult.Order) + 1);
 }
 

@@ -14,8 +14,14 @@ class TKvPolynomLine : public TKvCalculatedSeries {
 public:
     explicit TKvPolynomLine(TKv2DGraph* AGraph);
 
+    // A damaged file can name any order; one in the millions would take
+    // minutes and gigabytes for a formula text and coefficients no data
+    // can fill.
+    static constexpr int32_t MaxOrder = 100;
+
     int32_t Order() const { return FResult.Order; }
-    // Values below 2 become 2; recalculates when the parent has points.
+    // Values below 2 become 2, above MaxOrder MaxOrder; recalculates when
+    // the parent has points.
     void SetOrder(int32_t Value);
     // c(i) for 0 <= i <= Order; a range error outside.
     double Coefficient(int32_t i) const { return PolynomialCoefficient(FResult, i); }

@@ -38,6 +38,10 @@ TEST(PolynomLine, OrderHasAFloorOfTwoAndNamesItsFormula)
     auto [Xs, Ys] = Sampled([](double x) { return x * x * x; }, 0, 1, 8);
     TCalcGraph G(Xs, Ys);
     auto& P = G.Add<TKvPolynomLine>();
+    // a damaged file's order: the fit fails for want of points, quickly
+    EXPECT_THROW(P.SetOrder(16711680), EMathError);
+    EXPECT_EQ(P.Order(), TKvPolynomLine::MaxOrder);
+    EXPECT_EQ(P.Result().Coefficients.size(), static_cast<size_t>(TKvPolynomLine::MaxOrder) + 1);
     P.SetOrder(0);
     EXPECT_EQ(P.Order(), 2);
     EXPECT_EQ(P.GetFormula(), "Y=a+bX+cX\\+2\\+");
