@@ -103,8 +103,14 @@ TGraphCalculations::~TGraphCalculations()
     FForm.Model().OnCalculationError = nullptr;
     for (TKvCalculatedSeries* C : FForm.Model().Calculations()) {
         C->OnCalculated = nullptr;
-        if (auto* F = dynamic_cast<TKvFittedLine*>(C); F && F != FFitting)
+        if (auto* F = dynamic_cast<TKvFittedLine*>(C); F && F != FFitting) {
             F->OnIteration = nullptr;
+            // A refit this window was to run is left to the next preparation.
+            if (F->RefitPending && F->ParentSeries()) {
+                F->RefitPending = false;
+                F->ParentSeries()->ChildrenDirty = true;
+            }
+        }
     }
 }
 
