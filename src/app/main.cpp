@@ -90,6 +90,7 @@ int RunGraphExport(int argc, char** argv, const std::vector<std::string>& Args)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication Application(argc, argv);
     ReadLocale();
+    kv::TKvWorkspace::DefaultSettingsFile() = ProgramPaths().SettingsFile;
     const kv::TKvExportResult Result = kv::RunExportGraph(Args);
     (Result.Status ? std::cerr : std::cout) << (Result.Status ? "kurvex: " : "") << Result.Message << "\n";
     if (Result.Status == 2)
@@ -106,6 +107,7 @@ int RunReportCommand(int argc, char** argv, const std::vector<std::string>& Args
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication Application(argc, argv);
     ReadLocale();
+    kv::TKvWorkspace::DefaultSettingsFile() = ProgramPaths().SettingsFile;
     const kv::TKvExportResult Result = kv::RunReport(Args);
     (Result.Status ? std::cerr : std::cout) << (Result.Status ? "kurvex: " : "") << Result.Message << "\n";
     if (Result.Status == 2)
@@ -122,6 +124,7 @@ int RunResultsCommand(int argc, char** argv, const std::vector<std::string>& Arg
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication Application(argc, argv);
     ReadLocale();
+    kv::TKvWorkspace::DefaultSettingsFile() = ProgramPaths().SettingsFile;
     const kv::TKvExportResult Result = kv::RunResults(Args, std::cerr);
     (Result.Status ? std::cerr : std::cout) << (Result.Status ? "kurvex: " : "") << Result.Message << "\n";
     if (Result.Status == 2)

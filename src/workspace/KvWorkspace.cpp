@@ -6,6 +6,12 @@
 
 namespace kv {
 
+std::string& TKvWorkspace::DefaultSettingsFile()
+{
+    static std::string File;
+    return File;
+}
+
 TKvWorkspace::TKvWorkspace()
 {
     Document.GraphSections = this;

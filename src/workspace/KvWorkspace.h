@@ -28,7 +28,12 @@ public:
 
     // The user settings file whose named constants the windows' nonlinear
     // fits know (empty: none); the windows take it at the next rebuild.
-    std::string SettingsFile;
+    std::string SettingsFile = DefaultSettingsFile();
+
+    // The settings file every new workspace starts with. The program sets it
+    // once, so that its command-line exports know the user's constants as
+    // its windows do; empty (none) unless set.
+    static std::string& DefaultSettingsFile();
 
     int32_t WindowCount() const { return static_cast<int32_t>(FWindows.size()); }
     // Window of graph n (1-based); raises ERangeError when there is none.

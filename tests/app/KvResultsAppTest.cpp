@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace kv {
@@ -110,6 +111,35 @@ TEST_F(ResultsCommand, CurvesOfBothEnginesWriteTheirExtremaInOrder)
     }
     // The integral of the peak data has its maximum where they fall below 0.
     EXPECT_NEAR(File.ReadFloat("Graph(2).Series(1).Integration", "X-Maxima(1)", 0), 8.7, 0.3);
+}
+
+// A fit formula may use the user's named constants on the command line as
+// in the window: the program hands its settings file to the workspace.
+TEST(ResultsCommandSettings, FitsKnowTheUsersConstants)
+{
+    const std::string Dir = std::string(KURVEX_APP_TEST_DIR) + "/user-constants";
+    std::filesystem::remove_all(Dir);
+    std::filesystem::create_directories(Dir + "/kurvex");
+    WriteFileReplacing(Dir + "/kurvex/kurvex.usr", "[CalculationConstants]\r\nNOUGHT=0\r\n");
+    std::string Data;
+    ASSERT_TRUE(ReadTextFile(Example, Data));
+    const std::string Formula = "Formula=A*EXP(-B*X)*COS(C*X+D)";
+    ASSERT_NE(Data.find(Formula), std::string::npos);
+    Data.insert(Data.find(Formula) + Formula.size(), "+NOUGHT");
+    WriteFileReplacing(Dir + "/fit.plt", Data);
+    const std::string Output = Dir + "/results.ini", Errors = Dir + "/results.err";
+    const std::string Command = "XDG_DATA_HOME=\"" + Dir + "\" \"" + std::string(KURVEX_EXECUTABLE) +
+                                "\" --results \"" + Output + "\" --graph 4 \"" + Dir + "/fit.plt\" 2> \"" + Errors + "\"";
+    ASSERT_EQ(std::system(Command.c_str()), 0);
+    std::string Text, ErrorText;
+    ASSERT_TRUE(ReadTextFile(Output, Text));
+    ASSERT_TRUE(ReadTextFile(Errors, ErrorText));
+    EXPECT_EQ(ErrorText.find("Graph("), std::string::npos) << ErrorText;
+    TKvIniList Results;
+    Results.SetText(Text);
+    EXPECT_NE(Results.ReadString("Graph(4).Series(1).NonlinearRegression", "Formula", "").find("NOUGHT"),
+              std::string::npos);
+    EXPECT_GT(Results.ReadFloat("Graph(4).Series(1).NonlinearRegression", "ChiSquare", -1), 0);
 }
 
 } // namespace kv
