@@ -64,8 +64,12 @@ TKvIniList CollectResults(TKvWorkspace& Workspace, const TKvResultsRequest& Requ
         for (size_t n = 0; n < Series.size(); ++n) {
             const std::string Prefix = "Graph(" + std::to_string(g) + ").Series(" + std::to_string(n + 1) + ")";
             for (const auto& C : Series[n]->Children)
-                if (auto* Curve = dynamic_cast<const TKvCalculatedSeries*>(C.get()); Curve && !Curve->LastError.isEmpty())
-                    Errors << Prefix << ": " << Curve->LastError.toStdString() << "\n";
+                if (auto* Curve = dynamic_cast<const TKvCalculatedSeries*>(C.get()); Curve && !Curve->LastError.isEmpty()) {
+                    // one line per failure: a message's line breaks become blanks
+                    std::string Message = Curve->LastError.toStdString();
+                    std::replace_if(Message.begin(), Message.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+                    Errors << Prefix << ": " << Message << "\n";
+                }
             CopyResults(Series[n]->Results, Prefix + ".", Out);
         }
     }

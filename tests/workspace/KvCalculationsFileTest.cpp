@@ -201,6 +201,17 @@ TEST(CalculationsFile, ResultsCommandTellsFailuresAndGoesOn)
     EXPECT_FALSE(Results.SectionExists("Graph(1).Series(2).PolynomialRegression")) << "no results of a failure";
     EXPECT_FALSE(Results.SectionExists("Graph(2).Series(1).Interpolation")) << "graph 1 only";
 
+    // a message with line breaks is still one line per failure
+    Ini.WriteString("Graph(4).Series(1).Child(1)", "Formula", "A*X+NOUGHT"); // an unknown name
+    WriteFileReplacing(File, Ini.Text());
+    std::ostringstream FitErr;
+    EXPECT_EQ(RunResults({"--results", Out, "--graph", "4", File}, FitErr).Status, 0);
+    const std::string Line = FitErr.str();
+    EXPECT_TRUE(Line.starts_with("Graph(4).Series(1): ")) << Line;
+    EXPECT_NE(Line.find("Error parsing expression: "), std::string::npos) << Line;
+    EXPECT_EQ(std::count(Line.begin(), Line.end(), '\n'), 1) << Line;
+    EXPECT_EQ(Line.find('\r'), std::string::npos) << Line;
+
     EXPECT_EQ(RunResults({"--results", Out, TempFile("no-such-file.plt")}, Err).Status, 1);
     EXPECT_EQ(RunResults({"--results", Out}, Err).Status, 2);
     EXPECT_EQ(RunResults({"--results", Out, "--graph", "0", File}, Err).Status, 2);
