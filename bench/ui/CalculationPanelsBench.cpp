@@ -12,9 +12,10 @@
 //
 // Refit: a table cell under that fit changes and the window refits it.
 // The baseline is the refit as the graph's preparation before a paint runs
-// it at once (the window frozen for all of it); the figure is the largest
-// gap between two turns of the event loop from the edit until the window's
-// refit has ended.
+// it at once (the window frozen for all of it); the figure is the window's
+// refit from the edit until it has ended, events let through all along:
+// what staying responsive costs. The largest gap between two turns of the
+// event loop is printed beside it.
 
 #include "BenchRatio.h"
 
@@ -288,7 +289,7 @@ void BM_RefitInPaint(benchmark::State& State)
         State.SkipWithError("the fit did not run");
 }
 
-void BM_RefitLargestGap(benchmark::State& State)
+void BM_RefitBetweenEvents(benchmark::State& State)
 {
     SharedRegressionWindow().reset();
     TFitWindow F(static_cast<int32_t>(State.range(0)));
@@ -317,7 +318,7 @@ void BM_RefitLargestGap(benchmark::State& State)
                F.Fit->LastError.isEmpty());
         Seconds = Clock.nsecsElapsed() * 1e-9;
         Turn.stop();
-        State.SetIterationTime(LargestGap * 1e-9);
+        State.SetIterationTime(Seconds);
     }
     if (!F.Fit->LastError.isEmpty())
         State.SkipWithError("the fit failed");
@@ -335,10 +336,10 @@ BENCHMARK(BM_RegressionEngine)->Unit(benchmark::kMillisecond)->Repetitions(5)->R
 BENCHMARK(BM_RangeEditToPanel)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_DoFit)->Arg(300)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RefitInPaint)->Arg(300)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_RefitLargestGap)->Arg(300)->Iterations(1)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_RefitBetweenEvents)->Arg(300)->Iterations(1)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 KvBenchRatio("BM_RangeEditToPanel/repeats:5", "BM_RegressionEngine/repeats:5", 1.5);
-KvBenchRatio("BM_RefitLargestGap/300/iterations:1/manual_time", "BM_RefitInPaint/300/iterations:1/real_time", 0.1);
+KvBenchRatio("BM_RefitBetweenEvents/300/iterations:1/manual_time", "BM_RefitInPaint/300/iterations:1/real_time", 2.0);
 
 int main(int argc, char** argv)
 {

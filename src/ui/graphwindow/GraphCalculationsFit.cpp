@@ -77,7 +77,9 @@ public:
     {
         if (!Always && FSince.elapsed() < EventsEveryMs)
             return;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, EventsEveryMs);
+        // Once round the pending events: with a time limit the loop would
+        // spend all of it on a timer that is always due.
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
         FSince.restart();
     }
 
@@ -146,8 +148,16 @@ void TGraphCalculations::RunFit(TKvFittedLine& F)
     qApp->installEventFilter(this);
     {
         TResponsiveModel Model(F.Fit());
-        QElapsedTimer SinceDrawn;
-        F.OnIteration = [this, &Model, &SinceDrawn](TKvFittedLine& S) {
+        QElapsedTimer SinceDrawn, SinceShown;
+        F.OnIteration = [this, &Model, &SinceDrawn, &SinceShown](TKvFittedLine& S) {
+            // A pass over a fast model takes a millisecond or two: showing
+            // the progress and turning the event loop after every pass made
+            // the fit many times slower than the fit itself. Both go at the
+            // pace the events need; the results of the last pass show when
+            // the fit ends.
+            if (SinceShown.isValid() && SinceShown.elapsed() < EventsEveryMs)
+                return;
+            SinceShown.start();
             if (&S == FAttached)
                 ShowResults(S);
             // A new curve repaints the whole graph, which on a large series
