@@ -173,79 +173,8 @@ void BM_RangeEditToPanel(benchmark::State& State)
 
 constexpr int FitPoints = 100'000;
 
-void BM_DoFit(benchmark::State& State)
-{
-    // The fit's window alone: the million-point window would repaint too
-    // when the fit disables it.
-    SharedRegressionWindow().reset();
-    std::vector<double> X, Y;
-    for (int i = 0; i < FitPoints; ++i) {
-        const double x = i * 1e-3;
-        X.push_back(x);
-        Y.push_back(5 * std::exp(-0.03 * x) * std::sin(2 * x + 0.5) + 0.05 * std::sin(i * 0.37));
-    }
-    TWindow W("kurvex-bench-fit", X, Y);
-    W.Form->Action("AddNonlinearRegression")->trigger();
-    auto* Fit = dynamic_cast<TExpressionFit*>(W.Form->CurrentItem());
-    if (!Fit) {
-        State.SkipWithError("no fit");
-        return;
-    }
-    W.Calc().SimplexPanel()->FormulaCombo->setEditText("A*exp(-B*X)*sin(C*X+D)");
-    W.Calc().FormulaEntered();
-    Fit->SetIterations(static_cast<int32_t>(State.range(0)));
-    QApplication::processEvents();
-
-    QElapsedTimer Clock;
-    // One paint of the graph alone, for comparison: no turn of the loop can
-    // be shorter than a paint it runs.
-    Clock.start();
-    W.Form->GraphView()->repaint();
-    const double PaintMs = Clock.nsecsElapsed() * 1e-6;
-    qint64 Last = 0, LargestGap = 0;
-    QTimer Turn;
-    Turn.setInterval(0);
-    QObject::connect(&Turn, &QTimer::timeout, [&] {
-        const qint64 Now = Clock.nsecsElapsed();
-        LargestGap = std::max(LargestGap, Now - Last);
-        Last = Now;
-    });
-    struct TPaintCounter : QObject {
-        QWidget* Window = nullptr;
-        int Paints = 0;
-        bool eventFilter(QObject* O, QEvent* E) override
-        {
-            if (E->type() == QEvent::Paint && O->isWidgetType() && static_cast<QWidget*>(O)->window() == Window)
-                ++Paints;
-            return false;
-        }
-    } Counter;
-    Counter.Window = W.Form.get();
-    double Seconds = 0;
-    for (auto _ : State) {
-        qApp->installEventFilter(&Counter);
-        Turn.start();
-        Clock.start();
-        Last = 0;
-        W.Calc().DoFit();
-        const qint64 End = Clock.nsecsElapsed();
-        LargestGap = std::max(LargestGap, End - Last);
-        Turn.stop();
-        qApp->removeEventFilter(&Counter);
-        Seconds = End * 1e-9;
-    }
-    State.counters["fit_s"] = Seconds;
-    State.counters["largest_gap_ms"] = LargestGap * 1e-6;
-    State.counters["repaints_per_s"] = Counter.Paints / std::max(Seconds, 1e-9);
-    State.counters["graph_paint_ms"] = PaintMs;
-    std::printf("Do Fit of %d points, %lld passes: %.2f s, %d paints = %.1f repaints/s, largest gap %.1f ms "
-                "(goal <= 100 ms: %s); one paint of the graph alone %.1f ms\n",
-                FitPoints, static_cast<long long>(State.range(0)), Seconds, Counter.Paints,
-                Counter.Paints / std::max(Seconds, 1e-9), LargestGap * 1e-6,
-                LargestGap <= 100'000'000 ? "met" : "missed", PaintMs);
-}
-
-// The fit of BM_DoFit with Passes passes, never fitted yet, in its window.
+// A four-parameter fit of FitPoints points with Passes passes, never fitted
+// yet, in its window.
 struct TFitWindow {
     TWindow W;
     TExpressionFit* Fit = nullptr;
@@ -258,7 +187,7 @@ struct TFitWindow {
         }
         return V;
     }
-    explicit TFitWindow(int32_t Passes) : W("kurvex-bench-refit", Values(false), Values(true))
+    TFitWindow(const char* Name, int32_t Passes) : W(Name, Values(false), Values(true))
     {
         W.Form->Action("AddNonlinearRegression")->trigger();
         Fit = dynamic_cast<TExpressionFit*>(W.Form->CurrentItem());
@@ -273,10 +202,91 @@ struct TFitWindow {
     void Edit() { W.Workspace.Document.Table.Data(2).SetValue(7, 3.0); }
 };
 
+// Notes every turn of the event loop through a timer at 0 ms: the largest
+// gap between two turns is the longest the window could not repaint.
+struct TTurnMeter {
+    QElapsedTimer Clock;
+    qint64 Last = 0, LargestGap = 0;
+    QTimer Turn;
+    TTurnMeter()
+    {
+        Turn.setInterval(0);
+        QObject::connect(&Turn, &QTimer::timeout, [this] { Note(); });
+    }
+    void Start()
+    {
+        Clock.start();
+        Last = 0;
+        Turn.start();
+    }
+    void Note()
+    {
+        const qint64 Now = Clock.nsecsElapsed();
+        LargestGap = std::max(LargestGap, Now - Last);
+        Last = Now;
+    }
+    // Seconds since Start, the end counted as a turn.
+    double Stop()
+    {
+        Note();
+        Turn.stop();
+        return Clock.nsecsElapsed() * 1e-9;
+    }
+};
+
+void BM_DoFit(benchmark::State& State)
+{
+    // The fit's window alone: the million-point window would repaint too
+    // when the fit disables it.
+    SharedRegressionWindow().reset();
+    TFitWindow F("kurvex-bench-fit", static_cast<int32_t>(State.range(0)));
+    if (!F.Fit) {
+        State.SkipWithError("no fit");
+        return;
+    }
+    TWindow& W = F.W;
+    // One paint of the graph alone, for comparison: no turn of the loop can
+    // be shorter than a paint it runs.
+    QElapsedTimer Clock;
+    Clock.start();
+    W.Form->GraphView()->repaint();
+    const double PaintMs = Clock.nsecsElapsed() * 1e-6;
+    TTurnMeter Meter;
+    struct TPaintCounter : QObject {
+        QWidget* Window = nullptr;
+        int Paints = 0;
+        bool eventFilter(QObject* O, QEvent* E) override
+        {
+            if (E->type() == QEvent::Paint && O->isWidgetType() && static_cast<QWidget*>(O)->window() == Window)
+                ++Paints;
+            return false;
+        }
+    } Counter;
+    Counter.Window = W.Form.get();
+    double Seconds = 0;
+    for (auto _ : State) {
+        qApp->installEventFilter(&Counter);
+        Meter.Start();
+        W.Calc().DoFit();
+        Seconds = Meter.Stop();
+        qApp->removeEventFilter(&Counter);
+    }
+    State.counters["fit_s"] = Seconds;
+    const qint64 LargestGap = Meter.LargestGap;
+    State.counters["largest_gap_ms"] = LargestGap * 1e-6;
+    State.counters["repaints_per_s"] = Counter.Paints / std::max(Seconds, 1e-9);
+    State.counters["graph_paint_ms"] = PaintMs;
+    std::printf("Do Fit of %d points, %lld passes: %.2f s, %d paints = %.1f repaints/s, largest gap %.1f ms "
+                "(goal <= 100 ms: %s); one paint of the graph alone %.1f ms\n",
+                FitPoints, static_cast<long long>(State.range(0)), Seconds, Counter.Paints,
+                Counter.Paints / std::max(Seconds, 1e-9), LargestGap * 1e-6,
+                LargestGap <= 100'000'000 ? "met" : "missed", PaintMs);
+}
+
 void BM_RefitInPaint(benchmark::State& State)
 {
     SharedRegressionWindow().reset();
-    TFitWindow F(static_cast<int32_t>(State.range(0)));
+    TFitWindow F("kurvex-bench-refit", static_cast<int32_t>(State.range(0)));
     if (!F.Fit) {
         State.SkipWithError("no fit");
         return;
@@ -292,36 +302,26 @@ void BM_RefitInPaint(benchmark::State& State)
 void BM_RefitBetweenEvents(benchmark::State& State)
 {
     SharedRegressionWindow().reset();
-    TFitWindow F(static_cast<int32_t>(State.range(0)));
+    TFitWindow F("kurvex-bench-refit", static_cast<int32_t>(State.range(0)));
     if (!F.Fit) {
         State.SkipWithError("no fit");
         return;
     }
-    QElapsedTimer Clock;
-    qint64 Last = 0, LargestGap = 0;
-    QTimer Turn;
-    Turn.setInterval(0);
-    QObject::connect(&Turn, &QTimer::timeout, [&] {
-        const qint64 Now = Clock.nsecsElapsed();
-        LargestGap = std::max(LargestGap, Now - Last);
-        Last = Now;
-    });
+    TTurnMeter Meter;
     double Seconds = 0;
     for (auto _ : State) {
-        Turn.start();
-        Clock.start();
-        Last = 0;
+        Meter.Start();
         F.Edit();
         do
             QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         while ((F.Fit->RefitPending || F.W.Calc().Fitting() || F.Fit->XValues.Count() == 0) &&
                F.Fit->LastError.isEmpty());
-        Seconds = Clock.nsecsElapsed() * 1e-9;
-        Turn.stop();
+        Seconds = Meter.Stop();
         State.SetIterationTime(Seconds);
     }
     if (!F.Fit->LastError.isEmpty())
         State.SkipWithError("the fit failed");
+    const qint64 LargestGap = Meter.LargestGap;
     State.counters["refit_s"] = Seconds;
     State.counters["largest_gap_ms"] = LargestGap * 1e-6;
     std::printf("Refit of %d points after a table edit, %lld passes: %.2f s, largest gap %.1f ms "

@@ -32,7 +32,7 @@ namespace {
 // While a fit runs, the window's events are let through at least this
 // often (a pass evaluates the model over all points several times, and one
 // evaluation of a large series alone outlasts many frames).
-constexpr qint64 EventsEveryMs = 40;
+constexpr qint64 EventsEveryMs = 25;
 constexpr size_t PointsPerPiece = 4096;
 // The curve of the best vertex is drawn anew at most this often.
 constexpr qint64 RedrawEveryMs = 500;

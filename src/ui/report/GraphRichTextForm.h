@@ -125,6 +125,10 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    // A template file becomes the graph's template and the one reports
+    // start from; a report file's folder is where the next one is proposed.
+    void RememberFile(TPage Page, const QString& FileName);
+
     struct TPageState {
         // The editor lays its part out for this device, whose resolution
         // is the screen's times the zoom; it outlives the documents.

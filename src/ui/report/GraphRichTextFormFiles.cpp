@@ -82,6 +82,18 @@ bool TGraphRichText::SaveDocument()
     return SaveFile(Chosen);
 }
 
+void TGraphRichText::RememberFile(TPage Page, const QString& FileName)
+{
+    TKvTableSettings& Settings = FTable.MutableSettings();
+    if (Page == PgTemplate) {
+        Settings.LastTemplateLoaded = S(FileName);
+        if (GraphWindow)
+            GraphWindow->Model().TemplateFile = S(FileName);
+    } else {
+        Settings.LastMerged = S(FolderOf(FileName) + "/");
+    }
+}
+
 bool TGraphRichText::LoadFile(const QString& FileName)
 {
     const TPage Page = ActivePage();
@@ -91,14 +103,7 @@ bool TGraphRichText::LoadFile(const QString& FileName)
         Fail(Q(E.what()));
         return false;
     }
-    TKvTableSettings& Settings = FTable.MutableSettings();
-    if (Page == PgTemplate) {
-        Settings.LastTemplateLoaded = S(FileName);
-        if (GraphWindow)
-            GraphWindow->Model().TemplateFile = S(FileName);
-    } else {
-        Settings.LastMerged = S(FolderOf(FileName) + "/");
-    }
+    RememberFile(Page, FileName);
     return true;
 }
 
@@ -112,14 +117,7 @@ bool TGraphRichText::SaveFile(const QString& FileName)
         return false;
     }
     SetModified(Page, false);
-    TKvTableSettings& Settings = FTable.MutableSettings();
-    if (Page == PgTemplate) {
-        Settings.LastTemplateLoaded = S(FileName);
-        if (GraphWindow)
-            GraphWindow->Model().TemplateFile = S(FileName);
-    } else {
-        Settings.LastMerged = S(FolderOf(FileName) + "/");
-    }
+    RememberFile(Page, FileName);
     return true;
 }
 
