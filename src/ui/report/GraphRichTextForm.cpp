@@ -1,6 +1,7 @@
 #include "GraphRichTextForm.h"
 
 #include "ReportFormatBar.h"
+#include "ReportPageDialog.h"
 #include "ReportMergeBar.h"
 
 #include "ui/MainTableForm.h"
@@ -155,6 +156,8 @@ void TGraphRichText::CreateActions()
        [this] { InsertPageField("PAGE"); });
     On(AddAction("InsertPageCount", "&Number of Pages", "Insert total number of pages in document"),
        [this] { InsertPageField("NUMPAGES"); });
+    On(AddAction("FormatPage", "Pa&ge...", "Paper size, orientation and margins of the document"),
+       [this] { EditPage(); });
     QAction* Points = AddAction("InsertPoints", "&Insert Points", "Show or hide the merge fields' marks");
     Points->setCheckable(true);
     Points->setChecked(FInsertPoints);
@@ -192,6 +195,7 @@ void TGraphRichText::CreateMenus()
     Fill("&View", {"InsertPoints", "SpaceMarkers", "", "Zoom100", "ZoomWidth", "ZoomPage"});
     QMenu* Format = menuBar()->addMenu("F&ormat");
     Format->addActions(FFormatBar->Commands());
+    Format->addAction(Action("FormatPage"));
     QMenu* Merge = menuBar()->addMenu("&Merge");
     Merge->addAction(FMergeBar->MergeAction());
 }
@@ -387,6 +391,24 @@ void TGraphRichText::SetZoom(TZoom Zoom)
     FPages[ActivePage()].Zoom = Zoom;
     ApplyViewOptions(ActivePage());
     PageChanged();
+}
+
+void TGraphRichText::EditPage()
+{
+    TReportPageDialog Dialog(this);
+    Dialog.SetPage(ActiveDocument().Page);
+    if (Dialog.exec() == QDialog::Accepted)
+        SetPageSetup(Dialog.Page());
+}
+
+// The editor lays the text out anew for the width between the new margins.
+void TGraphRichText::SetPageSetup(const TKvPageSetup& Page)
+{
+    if (ActiveDocument().Page == Page)
+        return;
+    ActiveDocument().Page = Page;
+    ApplyViewOptions(ActivePage());
+    SetModified(ActivePage(), true);
 }
 
 // The zoom lays the part out for a device of the screen's resolution

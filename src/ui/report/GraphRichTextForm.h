@@ -109,6 +109,11 @@ public:
     void InsertImageFile(const QString& FileName);
     void InsertPageField(const QString& Instruction);
 
+    // ---- format
+    // The page dialog on the active document; SetPageSetup is what it leads to.
+    void EditPage();
+    void SetPageSetup(const TKvPageSetup& Page);
+
     // ---- view
     void ShowInsertPoints(bool Show);
     void ShowSpaceMarkers(bool Show);

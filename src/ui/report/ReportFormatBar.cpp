@@ -1,12 +1,19 @@
 #include "ReportFormatBar.h"
 
+#include "ReportParagraphDialog.h"
+#include "report/KvRtfDocument.h"
+
 #include <QActionGroup>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFontComboBox>
 #include <QPainter>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
+
+#include <algorithm>
+#include <cmath>
 
 namespace kv {
 
@@ -97,7 +104,36 @@ TReportFormatBar::TReportFormatBar(QWidget* Parent) : QToolBar("Format", Parent)
         connect(A, &QAction::triggered, this, [this, Alignment = Al.Alignment] { Align(Alignment); });
         addAction(A);
     }
+    AddParagraphCommands();
     SetEditor(nullptr);
+}
+
+void TReportFormatBar::AddParagraphCommands()
+{
+    QAction* In = AddCommand("Indent", "&Indent", "Move the paragraph's left edge to the right", false);
+    In->setIcon(LetterIcon("→", QFont()));
+    connect(In, &QAction::triggered, this, [this] { Indent(1); });
+    QAction* Out = AddCommand("Outdent", "&Outdent", "Move the paragraph's left edge to the left", false);
+    Out->setIcon(LetterIcon("←", QFont()));
+    connect(Out, &QAction::triggered, this, [this] { Indent(-1); });
+    addAction(Out);
+    addAction(In);
+    connect(AddCommand("Paragraph", "P&aragraph...", "Indents, spacing and alignment of the paragraph", false),
+            &QAction::triggered, this, &TReportFormatBar::EditParagraph);
+    connect(AddCommand("KeepTogether", "Keep Paragraph Tohether", "Do not break the paragraph across pages", true),
+            &QAction::triggered, this, [this](bool On) {
+                ChangeParagraphs([On](QTextBlockFormat& F) { F.setNonBreakableLines(On); });
+            });
+    connect(AddCommand("KeepWithNext", "Keep together with next Paragraph",
+                       "Print the paragraph on the page of the next one", true),
+            &QAction::triggered, this, [this](bool On) {
+                ChangeParagraphs([On](QTextBlockFormat& F) {
+                    if (On)
+                        F.setProperty(RpKeepWithNext, true);
+                    else
+                        F.clearProperty(RpKeepWithNext);
+                });
+            });
 }
 
 TReportFormatBar::~TReportFormatBar() = default;
@@ -191,6 +227,54 @@ void TReportFormatBar::Align(Qt::Alignment Alignment)
     FEditor->setFocus();
 }
 
+void TReportFormatBar::ChangeParagraphs(const std::function<void(QTextBlockFormat&)>& Change)
+{
+    if (!FEditor || FShowing)
+        return;
+    const QTextCursor Selection = FEditor->textCursor();
+    QTextDocument* D = FEditor->document();
+    QTextBlock B = D->findBlock(Selection.selectionStart());
+    const QTextBlock Last = D->findBlock(Selection.selectionEnd());
+    QTextCursor C(D);
+    C.beginEditBlock();
+    for (;; B = B.next()) {
+        QTextBlockFormat F = B.blockFormat();
+        Change(F);
+        C.setPosition(B.position());
+        C.setBlockFormat(F);
+        if (B == Last || !B.next().isValid())
+            break;
+    }
+    C.endEditBlock();
+    FEditor->setFocus();
+    ShowFormat();
+}
+
+void TReportFormatBar::Indent(int Steps)
+{
+    ChangeParagraphs([Steps](QTextBlockFormat& F) {
+        // from the step below or at the margin, so uneven indents line up again
+        const double Level = Steps > 0 ? std::floor(F.leftMargin() / IndentStep + 1e-6)
+                                       : std::ceil(F.leftMargin() / IndentStep - 1e-6);
+        F.setLeftMargin(std::max(0.0, (Level + Steps) * IndentStep));
+    });
+}
+
+void TReportFormatBar::ApplyParagraph(const QTextBlockFormat& Format)
+{
+    ChangeParagraphs([&Format](QTextBlockFormat& F) { F.merge(Format); });
+}
+
+void TReportFormatBar::EditParagraph()
+{
+    if (!FEditor)
+        return;
+    TReportParagraphDialog Dialog(this);
+    Dialog.SetFormat(FEditor->textCursor().blockFormat());
+    if (Dialog.exec() == QDialog::Accepted)
+        ApplyParagraph(Dialog.Format());
+}
+
 // The controls show the format at the caret without applying it again.
 void TReportFormatBar::ShowFormat()
 {
@@ -223,6 +307,9 @@ void TReportFormatBar::ShowFormat()
     Action("AlignCenter")->setChecked(A & Qt::AlignHCenter);
     Action("AlignRight")->setChecked(A & Qt::AlignRight);
     Action("AlignJustify")->setChecked(A & Qt::AlignJustify);
+    const QTextBlockFormat Block = FEditor->textCursor().blockFormat();
+    Action("KeepTogether")->setChecked(Block.nonBreakableLines());
+    Action("KeepWithNext")->setChecked(Block.boolProperty(RpKeepWithNext));
     FShowing = false;
 }
 

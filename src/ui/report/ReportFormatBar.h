@@ -1,15 +1,18 @@
 #pragma once
 // The formatting commands of the report window over the editor of the
 // active page: font, size, colour, bold, italic, underline, strike-out,
-// subscript, superscript and paragraph alignment. The check marks follow
-// the format at the caret.
+// subscript, superscript, paragraph alignment, indent and outdent, the
+// paragraph dialog and the two keep flags. The check marks follow the
+// format at the caret.
 
 #include <QToolBar>
 
+#include <functional>
 #include <map>
 
 class QComboBox;
 class QFontComboBox;
+class QTextBlockFormat;
 class QTextCharFormat;
 class QTextEdit;
 
@@ -34,6 +37,15 @@ public:
     void MergeFormat(const QTextCharFormat& Format);
     void SetFontSize(double Points);
     void ChooseColor();
+    // Changes the format of every paragraph the selection touches.
+    void ChangeParagraphs(const std::function<void(QTextBlockFormat&)>& Change);
+    // Moves the paragraphs' left indent by Steps of IndentStep, never below 0.
+    void Indent(int Steps);
+    // The paragraph dialog's values given to the selected paragraphs.
+    void ApplyParagraph(const QTextBlockFormat& Format);
+    void EditParagraph();
+
+    static constexpr double IndentStep = 36; // points, half an inch
 
 private:
     QAction* AddCommand(const QString& Name, const QString& Caption, const QString& Hint, bool Checkable,
@@ -41,6 +53,7 @@ private:
     void ShowFormat();
     void Toggle(const QString& Name, bool On);
     void Align(Qt::Alignment Alignment);
+    void AddParagraphCommands();
 
     QTextEdit* FEditor = nullptr;
     QMetaObject::Connection FCaretConnection, FCursorConnection;
