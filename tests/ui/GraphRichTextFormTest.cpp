@@ -15,6 +15,8 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTabBar>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -328,6 +330,36 @@ TEST_F(ReportWindow, ZoomFitsTheTextWidthOrTheWholePage)
     EXPECT_TRUE(R().Action("ZoomPage")->isChecked());
     R().Action("Zoom100")->trigger();
     EXPECT_NEAR(LineHeight(), Printed, 0.5);
+}
+
+// The page set-up acts on the document of the visible page only, and its
+// editor wraps the text at the width between the new margins.
+TEST_F(ReportWindow, PageSetupActsOnTheActiveDocument)
+{
+    OpenWithCalculations();
+    R().MergeExecute();
+    R().SetModified(TGraphRichText::PgTemplate, false);
+    R().ShowPage(TGraphRichText::PgMerged);
+    QTextEdit& E = *R().Editor(TGraphRichText::PgMerged);
+    const int Wide = E.lineWrapColumnOrWidth();
+    const TKvPageSetup Template = R().TemplateDocument().Page;
+    TKvPageSetup P = R().MergedDocument().Page;
+    P.MarginLeft += 1440;
+    R().SetPageSetup(P);
+    EXPECT_EQ(R().MergedDocument().Page, P);
+    EXPECT_NEAR(Wide - E.lineWrapColumnOrWidth(), E.logicalDpiX(), 1);
+    EXPECT_TRUE(R().IsModified(TGraphRichText::PgMerged));
+    EXPECT_EQ(R().TemplateDocument().Page, Template);
+    EXPECT_FALSE(R().IsModified(TGraphRichText::PgTemplate));
+
+    QStringList Format;
+    for (QAction* Menu : R().menuBar()->actions())
+        if (Menu->text() == "F&ormat")
+            for (QAction* A : Menu->menu()->actions())
+                Format << A->text();
+    for (const char* Caption : {"&Indent", "&Outdent", "P&aragraph...", "Pa&ge...", "Keep Paragraph Tohether",
+                                "Keep together with next Paragraph"})
+        EXPECT_TRUE(Format.contains(Caption)) << Caption;
 }
 
 // A report command loads the template file again: unsaved edits are
