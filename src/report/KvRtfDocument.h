@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTextCharFormat>
 #include <QTextDocument>
+#include <QTextListFormat>
 
 #include <memory>
 #include <vector>
@@ -54,6 +55,18 @@ enum TKvRtfProperty : int {
     RpPictureGoalHeight,                          // int, twips
     RpKeepWithNext,                               // bool, block format
 };
+
+// Lists are bulleted or numbered; every numbered style is written as
+// decimal numbers.
+inline bool IsBulletList(QTextListFormat::Style Style)
+{
+    return Style == QTextListFormat::ListDisc || Style == QTextListFormat::ListCircle ||
+           Style == QTextListFormat::ListSquare;
+}
+
+// How far the first line of a list item hangs out in RTF, in points: the
+// marker stands there, while the editor draws it before the text.
+inline constexpr double ListHang = 18;
 
 // The family written for text that names no font.
 inline constexpr const char* DefaultFontFamily = "Arial";

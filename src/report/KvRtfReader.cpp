@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextList>
 
 #include <algorithm>
 #include <map>
@@ -24,7 +25,7 @@ constexpr char16_t Cp1252High[32] = {
 constexpr int MaxDepth = 1000;
 constexpr int MaxGoal = 200000; // twips, about 3.5 m
 
-enum class TDest { Text, FontTable, ColorTable, Skip, FieldInstruction, Picture };
+enum class TDest { Text, FontTable, ColorTable, Skip, FieldInstruction, Picture, ListKind };
 
 struct TCharState {
     int Font = -1;
@@ -38,6 +39,7 @@ struct TParaState {
     int Align = 0; // 0 left, 1 centre, 2 right, 3 justified
     int Li = 0, Ri = 0, Fi = 0, Sb = 0, Sa = 0, Sl = 0;
     bool SlMult = false, Keep = false, KeepNext = false, PageBefore = false;
+    int List = 0; // 1 bulleted, 2 numbered
     QTextOption::TabType NextTabType = QTextOption::LeftTab;
     QList<QTextOption::Tab> Tabs;
 };
@@ -52,6 +54,7 @@ struct TState {
     bool InResult = false;
     bool OwnsField = false, OwnsPicture = false, OwnsTarget = false;
     bool ShpPict = false, NonShpPict = false;
+    int ListOwner = -1; // in a list's kind: the group whose paragraph it describes
 };
 
 struct TFontDef {
@@ -78,6 +81,7 @@ struct TTarget {
     QTextCursor Cursor;
     bool Used = false;
     bool PageBreak = false; // the paragraph being read begins a page
+    QTextList* List = nullptr; // the list the previous paragraph belongs to
 };
 
 class TReader {
@@ -109,6 +113,7 @@ private:
     void HexData(std::string_view Data);
     void Paragraph();
     void ApplyBlockFormat();
+    void ApplyList(int Kind);
     void EndPart();
     void FinishField();
     void FinishPicture();
@@ -252,6 +257,10 @@ void TReader::Word(const TKvRtfToken& T)
     case TDest::Picture:
         PictureWord(W, T.HasParameter, P);
         return;
+    case TDest::ListKind:
+        if (W == "pnlvlblt" || W == "pnlvlbody")
+            FStack[static_cast<size_t>(S().ListOwner)].Para.List = W == "pnlvlblt" ? 1 : 2;
+        return;
     default:
         break;
     }
@@ -279,7 +288,7 @@ bool TReader::Destination(std::string_view W)
     static const char* const Skipped[] = {
         "stylesheet", "info", "headerl", "headerf", "footerl", "footerf", "listtable", "listoverridetable",
         "revtbl", "rsidtbl", "generator", "xmlnstbl", "themedata", "colorschememapping", "latentstyles",
-        "datastore", "footnote", "annotation", "object", "pn", "pntext", "listtext", "shp", "filetbl",
+        "datastore", "footnote", "annotation", "object", "pntext", "listtext", "shp", "filetbl",
         "template", "userprops", "docvar", "ftnsep", "ftnsepc", "aftnsep", "aftnsepc", "xe", "tc", "txe",
         "nonesttables", "pgdsctbl", "mmathPr", "bkmkstart", "bkmkend"};
     TState& St = S();
@@ -288,7 +297,10 @@ bool TReader::Destination(std::string_view W)
             St.Dest = TDest::Skip;
             return true;
         }
-    if (W == "fonttbl")
+    if (W == "pn" && FStack.size() >= 2) {
+        St.Dest = TDest::ListKind;
+        St.ListOwner = static_cast<int>(FStack.size()) - 2;
+    } else if (W == "fonttbl")
         St.Dest = TDest::FontTable;
     else if (W == "colortbl")
         St.Dest = TDest::ColorTable;
@@ -691,6 +703,25 @@ void TReader::Paragraph()
     Target().Cursor.insertBlock();
 }
 
+// Neighbouring paragraphs of one kind make one list.
+void TReader::ApplyList(int Kind)
+{
+    TTarget& T = Target();
+    if (Kind == 0) {
+        T.List = nullptr;
+        return;
+    }
+    const QTextListFormat::Style Style = Kind == 1 ? QTextListFormat::ListDisc : QTextListFormat::ListDecimal;
+    if (T.List && T.List->format().style() == Style) {
+        T.List->add(T.Cursor.block());
+        return;
+    }
+    QTextListFormat F;
+    F.setStyle(Style);
+    F.setIndent(0); // the paragraph's own indents place it
+    T.List = T.Cursor.createList(F);
+}
+
 void TReader::ApplyBlockFormat()
 {
     const TParaState& P = S().Para;
@@ -699,7 +730,7 @@ void TReader::ApplyBlockFormat()
     F.setAlignment(Aligns[P.Align]);
     F.setLeftMargin(P.Li / 20.0);
     F.setRightMargin(P.Ri / 20.0);
-    F.setTextIndent(P.Fi / 20.0);
+    F.setTextIndent(P.Fi / 20.0 + (P.List != 0 ? ListHang : 0));
     F.setTopMargin(P.Sb / 20.0);
     F.setBottomMargin(P.Sa / 20.0);
     if (P.Sl != 0 && P.SlMult)
@@ -717,6 +748,7 @@ void TReader::ApplyBlockFormat()
         F.setTabPositions(P.Tabs);
     Target().Cursor.setBlockFormat(F);
     Target().PageBreak = false;
+    ApplyList(P.List);
 }
 
 // \par ends a paragraph, so the empty block after the last one is no

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QTextBlock>
+#include <QTextList>
 
 #include <cmath>
 #include <vector>
@@ -33,6 +34,7 @@ private:
     int ColorIndex(const QColor& C) const;
     void Part(const QTextDocument& Part);
     void Block(const QTextBlock& B);
+    void ListMarker(const QTextBlock& B);
     void Run(const QTextCharFormat& F, const QString& Text);
     void Picture(const QTextImageFormat& F);
     void PictureData(const QString& Kind, const QByteArray& Data, const TKvPicture& P);
@@ -131,8 +133,9 @@ void TWriter::Block(const QTextBlock& B)
     FOut += "\\pard\\plain";
     const Qt::Alignment A = F.alignment() & Qt::AlignHorizontal_Mask;
     FOut += A & Qt::AlignHCenter ? "\\qc" : A & Qt::AlignRight ? "\\qr" : A & Qt::AlignJustify ? "\\qj" : "\\ql";
+    const double FirstLine = F.textIndent() - (B.textList() ? ListHang : 0);
     const std::pair<const char*, double> Spacing[] = {{"\\li", F.leftMargin()}, {"\\ri", F.rightMargin()},
-                                                      {"\\fi", F.textIndent()}, {"\\sb", F.topMargin()},
+                                                      {"\\fi", FirstLine},       {"\\sb", F.topMargin()},
                                                       {"\\sa", F.bottomMargin()}};
     for (const auto& [Word, Points] : Spacing)
         if (Twips(Points) != 0)
@@ -164,6 +167,7 @@ void TWriter::Block(const QTextBlock& B)
         FOut += "\\tx" + std::to_string(Twips(Tab.position));
     }
     FOut += ' ';
+    ListMarker(B);
     int OpenField = 0;
     QString OpenInstruction;
     for (auto It = B.begin(); !It.atEnd(); ++It) {
@@ -189,6 +193,21 @@ void TWriter::Block(const QTextBlock& B)
     }
     if (OpenField != 0)
         FOut += "}}";
+}
+
+// A list item as word processors write one: the marker as plain text for
+// readers without lists, and the list's kind for those with them.
+void TWriter::ListMarker(const QTextBlock& B)
+{
+    const QTextList* List = B.textList();
+    if (!List)
+        return;
+    if (IsBulletList(List->format().style())) {
+        FOut += "{\\pntext\\u8226\\'95\\tab}{\\*\\pn\\pnlvlblt\\pnindent360{\\pntxtb\\u8226\\'95}}";
+        return;
+    }
+    FOut += "{\\pntext " + std::to_string(List->itemNumber(B) + 1) + ".\\tab}";
+    FOut += "{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360{\\pntxta .}}";
 }
 
 void TWriter::Run(const QTextCharFormat& F, const QString& Text)

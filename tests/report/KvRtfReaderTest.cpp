@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextList>
 
 #include <string>
 
@@ -218,4 +219,66 @@ TEST(KvRtfWriter, WritesControlWordsReadersKnow)
                                  "{\\f0\\fs21\\b\\sub\\cf1 \\{x\\}\\\\ \\u945?\\u-10187?\\u-9216?}", "\\par\n}"})
         EXPECT_NE(Rtf.find(Expected), std::string::npos) << Expected << "\n" << Rtf;
     EXPECT_EQ(ReadRtf(Rtf).Body->toPlainText(), D.Body->toPlainText());
+}
+
+// Bulleted and numbered paragraphs go out with their marker as text and
+// their kind as word processors write it; neighbours of one kind are one
+// list when read back, and the marker text is not read as content.
+TEST(KvRtfReader, ListsRoundTripAsWordProcessorsWriteThem)
+{
+    TKvRtfDocument D;
+    QTextCursor C(D.Body.get());
+    const struct {
+        const char* Text;
+        int Kind; // 0 none, 1 bullets, 2 numbers; a new list when the kind changes
+    } Paragraphs[] = {{"a", 1}, {"b", 1}, {"c", 0}, {"d", 2}, {"e", 2}, {"f", 2}, {"g", 1}};
+    QTextList* List = nullptr;
+    int ListKind = 0;
+    for (const auto& P : Paragraphs) {
+        if (P.Text[0] != 'a')
+            C.insertBlock();
+        QTextBlockFormat B;
+        B.setLeftMargin(P.Kind ? 36 : 0);
+        C.setBlockFormat(B);
+        C.insertText(P.Text);
+        if (P.Kind != 0 && P.Kind == ListKind)
+            List->add(C.block());
+        else if (P.Kind != 0) {
+            QTextListFormat F;
+            F.setStyle(P.Kind == 1 ? QTextListFormat::ListDisc : QTextListFormat::ListDecimal);
+            F.setIndent(0);
+            List = C.createList(F);
+        }
+        ListKind = P.Kind;
+    }
+    const std::string Rtf = WriteRtf(D);
+    for (const char* Expected : {"\\li720\\fi-360 {\\pntext\\u8226\\'95\\tab}{\\*\\pn\\pnlvlblt",
+                                 "{\\pntext 3.\\tab}{\\*\\pn\\pnlvlbody\\pndec"})
+        EXPECT_NE(Rtf.find(Expected), std::string::npos) << Expected << "\n" << Rtf;
+
+    const TKvRtfDocument Read = ReadRtf(Rtf);
+    EXPECT_EQ(Read.Body->toPlainText(), "a\nb\nc\nd\ne\nf\ng");
+    EXPECT_EQ(WriteRtf(Read), Rtf);
+    const QTextList* Previous = nullptr;
+    int i = 0;
+    for (QTextBlock B = Read.Body->begin(); B.isValid(); B = B.next(), ++i) {
+        SCOPED_TRACE(B.text().toStdString());
+        const QTextList* L = B.textList();
+        const int Kind = Paragraphs[i].Kind;
+        ASSERT_EQ(L != nullptr, Kind != 0);
+        EXPECT_DOUBLE_EQ(B.blockFormat().textIndent(), 0);
+        if (!L)
+            continue;
+        EXPECT_EQ(L->format().style(), Kind == 1 ? QTextListFormat::ListDisc : QTextListFormat::ListDecimal);
+        EXPECT_EQ(L == Previous, i > 0 && Paragraphs[i - 1].Kind == Kind);
+        Previous = L;
+    }
+    EXPECT_EQ(BlockOf(*Read.Body, "f").textList()->itemText(BlockOf(*Read.Body, "f")), "3.");
+    // an old-style numbered list of another writer, with a marker font and a hanging indent of its own
+    const TKvRtfDocument Other = ReadRtf("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Symbol;}}"
+                                         "\\pard\\fi-283\\li567{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1"
+                                         "{\\pntxtb\\'b7}}one\\par\\pard plain\\par}");
+    EXPECT_EQ(Other.Body->toPlainText(), "one\nplain");
+    ASSERT_NE(Other.Body->begin().textList(), nullptr);
+    EXPECT_EQ(Other.Body->begin().next().textList(), nullptr);
 }

@@ -15,6 +15,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTextList>
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,50 @@ TEST_F(ReportFormat, KeepFlagsAreSetClearedShownAndWritten)
     EXPECT_EQ(Rtf.find("\\keepn"), std::string::npos);
     EXPECT_TRUE(ReadBack(Rtf, 1).nonBreakableLines());
     EXPECT_FALSE(ReadBack(Rtf, 1).boolProperty(RpKeepWithNext));
+}
+
+// Bullets and numbering make the selected paragraphs one list, room made
+// for the marker; switched off they leave their list. Written and read
+// back, each paragraph keeps its kind of list and its indent.
+TEST_F(ReportFormat, BulletsAndNumberingMakeListsThatSurviveRtf)
+{
+    Select(0, 1);
+    Bar.Action("Bullets")->trigger();
+    Select(2, 2);
+    Bar.ChangeParagraphs([](QTextBlockFormat& F) { F.setLeftMargin(72); });
+    Bar.Action("Numbering")->trigger();
+    EXPECT_TRUE(Bar.Action("Numbering")->isChecked());
+    EXPECT_FALSE(Bar.Action("Bullets")->isChecked());
+    Select(1, 1);
+    EXPECT_TRUE(Bar.Action("Bullets")->isChecked());
+
+    const auto Check = [](const QTextDocument& D, const std::vector<int>& Kinds, const char* Where) {
+        SCOPED_TRACE(Where);
+        const double Left[] = {36, 36, 72};
+        for (int i = 0; i < 3; ++i) {
+            const QTextBlock B = D.findBlockByNumber(i);
+            const QTextList* L = B.textList();
+            ASSERT_EQ(L != nullptr, Kinds[static_cast<size_t>(i)] != 0) << i;
+            if (L) {
+                EXPECT_EQ(IsBulletList(L->format().style()), Kinds[static_cast<size_t>(i)] == 1) << i;
+            }
+            EXPECT_DOUBLE_EQ(B.blockFormat().leftMargin(), Left[i]) << i;
+        }
+        EXPECT_EQ(D.findBlockByNumber(0).textList(), D.findBlockByNumber(1).textList());
+    };
+    Check(*Doc.Body, {1, 1, 2}, "in the editor");
+    Check(*ReadRtf(WriteRtf(Doc)).Body, {1, 1, 2}, "read back");
+
+    Select(0, 0);
+    Bar.Action("Bullets")->trigger();
+    EXPECT_FALSE(Bar.Action("Bullets")->isChecked());
+    Select(2, 2);
+    Bar.Action("Bullets")->trigger(); // a numbered paragraph becomes a bulleted one
+    const TKvRtfDocument Read = ReadRtf(WriteRtf(Doc));
+    EXPECT_EQ(Read.Body->toPlainText(), "One\nTwo\nThree");
+    EXPECT_EQ(Read.Body->findBlockByNumber(0).textList(), nullptr);
+    for (int i : {1, 2})
+        EXPECT_EQ(Read.Body->findBlockByNumber(i).textList()->format().style(), QTextListFormat::ListDisc);
 }
 
 // The dialog's values, given to a paragraph, written, read back and shown

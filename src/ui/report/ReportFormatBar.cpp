@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTextList>
 
 #include <algorithm>
 #include <cmath>
@@ -110,6 +111,13 @@ TReportFormatBar::TReportFormatBar(QWidget* Parent) : QToolBar("Format", Parent)
 
 void TReportFormatBar::AddParagraphCommands()
 {
+    for (const bool Numbered : {false, true}) {
+        QAction* A = AddCommand(Numbered ? "Numbering" : "Bullets", Numbered ? "&Numbering" : "B&ullets",
+                                Numbered ? "Number the paragraphs" : "Put a bullet before the paragraphs", true);
+        A->setIcon(LetterIcon(Numbered ? "1." : "•", QFont()));
+        connect(A, &QAction::triggered, this, [this, Numbered](bool On) { SetList(Numbered, On); });
+        addAction(A);
+    }
     QAction* In = AddCommand("Indent", "&Indent", "Move the paragraph's left edge to the right", false);
     In->setIcon(LetterIcon("→", QFont()));
     connect(In, &QAction::triggered, this, [this] { Indent(1); });
@@ -260,6 +268,42 @@ void TReportFormatBar::Indent(int Steps)
     });
 }
 
+// A list item's marker stands in the indent before its text, so a
+// paragraph at the margin is indented a step to make room for it.
+void TReportFormatBar::SetList(bool Numbered, bool On)
+{
+    if (!FEditor || FShowing)
+        return;
+    QTextListFormat Format;
+    Format.setStyle(Numbered ? QTextListFormat::ListDecimal : QTextListFormat::ListDisc);
+    Format.setIndent(0);
+    QTextList* List = nullptr;
+    const QTextCursor Selection = FEditor->textCursor();
+    QTextDocument* D = FEditor->document();
+    const QTextBlock Last = D->findBlock(Selection.selectionEnd());
+    QTextCursor C(D);
+    C.beginEditBlock();
+    for (QTextBlock B = D->findBlock(Selection.selectionStart()); B.isValid(); B = B.next()) {
+        if (QTextList* Old = B.textList())
+            Old->remove(B);
+        C.setPosition(B.position());
+        if (On && B.blockFormat().leftMargin() < IndentStep) {
+            QTextBlockFormat F = B.blockFormat();
+            F.setLeftMargin(IndentStep);
+            C.setBlockFormat(F);
+        }
+        if (On && List)
+            List->add(B);
+        else if (On)
+            List = C.createList(Format);
+        if (B == Last)
+            break;
+    }
+    C.endEditBlock();
+    FEditor->setFocus();
+    ShowFormat();
+}
+
 void TReportFormatBar::ApplyParagraph(const QTextBlockFormat& Format)
 {
     ChangeParagraphs([&Format](QTextBlockFormat& F) { F.merge(Format); });
@@ -308,6 +352,9 @@ void TReportFormatBar::ShowFormat()
     Action("AlignRight")->setChecked(A & Qt::AlignRight);
     Action("AlignJustify")->setChecked(A & Qt::AlignJustify);
     const QTextBlockFormat Block = FEditor->textCursor().blockFormat();
+    const QTextList* List = FEditor->textCursor().currentList();
+    Action("Bullets")->setChecked(List && IsBulletList(List->format().style()));
+    Action("Numbering")->setChecked(List && !IsBulletList(List->format().style()));
     Action("KeepTogether")->setChecked(Block.nonBreakableLines());
     Action("KeepWithNext")->setChecked(Block.boolProperty(RpKeepWithNext));
     FShowing = false;

@@ -1,8 +1,8 @@
 #pragma once
 // The formatting commands of the report window over the editor of the
 // active page: font, size, colour, bold, italic, underline, strike-out,
-// subscript, superscript, paragraph alignment, indent and outdent, the
-// paragraph dialog and the two keep flags. The check marks follow the
+// subscript, superscript, paragraph alignment, bullets and numbering,
+// indent and outdent, the paragraph dialog and the two keep flags. The check marks follow the
 // format at the caret.
 
 #include <QToolBar>
@@ -44,6 +44,9 @@ public:
     // The paragraph dialog's values given to the selected paragraphs.
     void ApplyParagraph(const QTextBlockFormat& Format);
     void EditParagraph();
+    // Makes the selected paragraphs one bulleted or numbered list, or
+    // takes them out of their lists.
+    void SetList(bool Numbered, bool On);
 
     static constexpr double IndentStep = 36; // points, half an inch
 
