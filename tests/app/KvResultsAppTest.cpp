@@ -10,13 +10,18 @@
 #include <filesystem>
 #include <string>
 
+#include <unistd.h>
+
 namespace kv {
 
 namespace {
 
 const std::string Example = std::string(KURVEX_TEST_DATA) + "/../../examples/Calculated-curves.plt";
-const std::string Out = std::string(KURVEX_APP_TEST_DIR) + "/calculated-curves-results.ini";
-const std::string Err = std::string(KURVEX_APP_TEST_DIR) + "/calculated-curves-results.err";
+// One pair of files per process: the test runner starts the tests of this
+// file side by side, each running the command.
+const std::string Stem = std::string(KURVEX_APP_TEST_DIR) + "/calculated-curves-results-" + std::to_string(getpid());
+const std::string Out = Stem + ".ini";
+const std::string Err = Stem + ".err";
 
 const TKvStringList Base{"Calculation", "Caption", "Formula", "CalcStart", "CalcStop", "DisplayStart", "DisplayStop"};
 
@@ -53,6 +58,11 @@ protected:
         std::string Text;
         ASSERT_TRUE(ReadTextFile(Out, Text));
         File.SetText(Text);
+    }
+    static void TearDownTestSuite()
+    {
+        std::remove(Out.c_str());
+        std::remove(Err.c_str());
     }
     static TKvStringList Keys(const std::string& Section)
     {
@@ -117,7 +127,7 @@ TEST_F(ResultsCommand, CurvesOfBothEnginesWriteTheirExtremaInOrder)
 // in the window: the program hands its settings file to the workspace.
 TEST(ResultsCommandSettings, FitsKnowTheUsersConstants)
 {
-    const std::string Dir = std::string(KURVEX_APP_TEST_DIR) + "/user-constants";
+    const std::string Dir = std::string(KURVEX_APP_TEST_DIR) + "/user-constants-" + std::to_string(getpid());
     std::filesystem::remove_all(Dir);
     std::filesystem::create_directories(Dir + "/kurvex");
     WriteFileReplacing(Dir + "/kurvex/kurvex.usr", "[CalculationConstants]\r\nNOUGHT=0\r\n");
@@ -140,6 +150,7 @@ TEST(ResultsCommandSettings, FitsKnowTheUsersConstants)
     EXPECT_NE(Results.ReadString("Graph(4).Series(1).NonlinearRegression", "Formula", "").find("NOUGHT"),
               std::string::npos);
     EXPECT_GT(Results.ReadFloat("Graph(4).Series(1).NonlinearRegression", "ChiSquare", -1), 0);
+    std::filesystem::remove_all(Dir);
 }
 
 } // namespace kv
