@@ -23,6 +23,7 @@
 #include <QLocale>
 #include <QStandardPaths>
 
+#include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -81,9 +82,10 @@ int RunHeadless(int argc, char** argv, kv::TKvCommandLine& Line)
     return kv::RunCommandLine(Line, std::cout, std::cerr);
 }
 
-// The graph export measures fonts, so it needs the GUI part of Qt, but no
-// display: without one it renders offscreen.
-int RunGraphExport(int argc, char** argv, const std::vector<std::string>& Args)
+// The graph commands (--export-graph, --report, --results) measure fonts and
+// lay graphs out, so they need the GUI part of Qt, but no display: without
+// one they render offscreen. Their fit formulas know the user's constants.
+int RunGraphCommand(int argc, char** argv, const std::function<kv::TKvExportResult()>& Run, const char* Usage)
 {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && !qEnvironmentVariableIsSet("DISPLAY") &&
         !qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
@@ -91,44 +93,10 @@ int RunGraphExport(int argc, char** argv, const std::vector<std::string>& Args)
     QGuiApplication Application(argc, argv);
     ReadLocale();
     kv::TKvWorkspace::DefaultSettingsFile() = ProgramPaths().SettingsFile;
-    const kv::TKvExportResult Result = kv::RunExportGraph(Args);
+    const kv::TKvExportResult Result = Run();
     (Result.Status ? std::cerr : std::cout) << (Result.Status ? "kurvex: " : "") << Result.Message << "\n";
     if (Result.Status == 2)
-        std::cerr << kv::ExportGraphUsage << "\n";
-    return Result.Status;
-}
-
-// The report lays text and the graph out like the graph export: offscreen
-// when there is no display.
-int RunReportCommand(int argc, char** argv, const std::vector<std::string>& Args)
-{
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && !qEnvironmentVariableIsSet("DISPLAY") &&
-        !qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication Application(argc, argv);
-    ReadLocale();
-    kv::TKvWorkspace::DefaultSettingsFile() = ProgramPaths().SettingsFile;
-    const kv::TKvExportResult Result = kv::RunReport(Args);
-    (Result.Status ? std::cerr : std::cout) << (Result.Status ? "kurvex: " : "") << Result.Message << "\n";
-    if (Result.Status == 2)
-        std::cerr << kv::ReportUsage << "\n";
-    return Result.Status;
-}
-
-// The results command lays the graphs out like the graph export (curves
-// are sampled per pixel column): offscreen when there is no display.
-int RunResultsCommand(int argc, char** argv, const std::vector<std::string>& Args)
-{
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && !qEnvironmentVariableIsSet("DISPLAY") &&
-        !qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication Application(argc, argv);
-    ReadLocale();
-    kv::TKvWorkspace::DefaultSettingsFile() = ProgramPaths().SettingsFile;
-    const kv::TKvExportResult Result = kv::RunResults(Args, std::cerr);
-    (Result.Status ? std::cerr : std::cout) << (Result.Status ? "kurvex: " : "") << Result.Message << "\n";
-    if (Result.Status == 2)
-        std::cerr << kv::ResultsUsage << "\n";
+        std::cerr << Usage << "\n";
     return Result.Status;
 }
 
@@ -169,11 +137,11 @@ int main(int argc, char** argv)
 {
     const std::vector<std::string> Args(argv + 1, argv + argc);
     if (kv::IsExportGraphCommand(Args))
-        return RunGraphExport(argc, argv, Args);
+        return RunGraphCommand(argc, argv, [&] { return kv::RunExportGraph(Args); }, kv::ExportGraphUsage);
     if (kv::IsResultsCommand(Args))
-        return RunResultsCommand(argc, argv, Args);
+        return RunGraphCommand(argc, argv, [&] { return kv::RunResults(Args, std::cerr); }, kv::ResultsUsage);
     if (kv::IsReportCommand(Args))
-        return RunReportCommand(argc, argv, Args);
+        return RunGraphCommand(argc, argv, [&] { return kv::RunReport(Args); }, kv::ReportUsage);
     kv::TKvCommandLine Line = kv::ParseCommandLine(Args);
     if (IsHeadless(Line))
         return RunHeadless(argc, argv, Line);
