@@ -1,7 +1,9 @@
 #pragma once
 // The command line of the program. Besides the data file to open it offers
 // a headless export: load the data file, recompute its live formulas and
-// write the text table, without any window.
+// write the text table, without any window. A file that is not a data file
+// is read as a text table with detection (choices fixed by
+// --import-options).
 
 #include <iosfwd>
 #include <span>
@@ -16,6 +18,7 @@ struct TKvCommandLine {
     std::string DataFile;
     std::string ExportFile; // --export-table OUT.txt
     bool ListSeparator = false; // --list instead of --tab
+    std::string ImportOptions;  // --import-options for a text table
     std::string Error;          // a usage error; empty when the line is fine
     // Not from the arguments: the settings file with the formulas' named
     // constants, set by the executable.

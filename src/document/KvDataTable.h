@@ -18,6 +18,20 @@
 
 namespace kv {
 
+struct TKvTextTable;
+
+// Where a text table read with detection goes.
+struct TKvTextPlacement {
+    enum class TMode {
+        Replace,     // the whole table: values, captions and live flags go first
+        IntoColumns, // the columns from FirstColumn on are replaced
+        Paste,       // cells from FirstColumn, FirstRow on are overwritten
+    };
+    TMode Mode = TMode::Replace;
+    int32_t FirstColumn = 1; // 1-based
+    int32_t FirstRow = 0;    // data row, Paste only
+};
+
 struct TKvTableColumn {
     int32_t Width = 80;
     std::string Header;  // caption markup
@@ -132,6 +146,13 @@ public:
 
     // Text import and export with Separator between cells.
     void ImportText(std::string_view Text, char Separator);
+    // Puts a read text table into the table (KvTextImport.h): captions,
+    // values and missing cells in their places. Replace grows the table
+    // when the text has more columns (up to MaxColumnsLimit). Cells that
+    // could not be read or found no column are reported once through
+    // ShowMessage, and the message is returned (empty when all went in).
+    // Formula texts stay; the replaced columns lose their live flags.
+    std::string PlaceTextTable(TKvTextTable& Table, const TKvTextPlacement& Where);
     std::string ExportText(char Separator) const;
 
 private:
@@ -140,6 +161,7 @@ private:
     std::vector<TKvRealVector*> ColumnVectors();
     void ShiftColumnsRight(int32_t k);
     void ShiftColumnsLeft(int32_t k);
+    void GrowColumns(int32_t N);
 
     std::vector<TKvTableColumn> FColumns;
     std::unique_ptr<TKvColumnFormula> FEngine;

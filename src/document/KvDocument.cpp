@@ -1,4 +1,5 @@
 #include "KvDocument.h"
+#include "KvDataFileDamage.h"
 
 #include "foundation/KvErrors.h"
 #include "foundation/KvLargeIniFile.h"
@@ -67,6 +68,25 @@ bool HoldsDocument(const TKvIniList& Store)
         if (Store.SectionExists(Section))
             return true;
     return Store.SectionExists(ColumnSectionName(0)) || Store.SectionExists(ColumnSectionName(1));
+}
+
+std::vector<std::string> CutLastLineFindings(const std::string& FileName)
+{
+    const TKvMappedFile File(FileName);
+    const std::string Line = File.IsOpen() ? CutLastLine(File.Bytes()) : std::string();
+    if (Line.empty())
+        return {};
+    return {"its last line is cut short (\"" + Line.substr(0, 40) + (Line.size() > 40 ? "...\")" : "\")")};
+}
+
+bool NothingInTable(const TKvDataTable& Table)
+{
+    for (int32_t k = 1; k <= Table.MaxColumns(); ++k) {
+        const TKvTableColumn& C = Table.Column(k);
+        if (C.Data->Count() > 0 || !C.Header.empty() || !C.Formula.empty())
+            return false;
+    }
+    return true;
 }
 
 void CheckReadable(const std::string& FileName)
@@ -167,9 +187,9 @@ void TKvDocument::LoadFromFile(const std::string& FileName)
 {
     CheckReadable(FileName);
     Table.CurrentFile = AbsolutePath(FileName);
-    RecentFiles.Add(Table.CurrentFile);
     Table.ClearMessage();
     TKvLargeIniFile Store(FileName);
+    std::vector<std::string> Findings = CutLastLineFindings(FileName);
     // The caller has asked about modified data before choosing the file:
     // one question per operation.
     ClearDocument();
@@ -183,6 +203,14 @@ void TKvDocument::LoadFromFile(const std::string& FileName)
     if (Table.HasLiveFormula())
         Table.RecalculateAll();
     Store.Release();
+    // Data= lists with unreadable entries join the findings here
+    // (UnreadableEntriesFinding) once the value reading counts them.
+    if (TableSectionMissing(Store, Table.MaxColumns()))
+        Findings.insert(Findings.begin(), "it has column sections but no [Table] section");
+    Damage = Findings.empty() ? std::string() : DamageMessage(FileName, Findings);
+    NothingRead = NothingInTable(Table);
+    if (Damage.empty())
+        RecentFiles.Add(Table.CurrentFile);
     if (!HoldsDocument(Store))
         Table.ShowMessage(FileName + " holds no table");
 }

@@ -42,8 +42,13 @@ public:
     // question: the caller asks before it picks the file. A file without
     // any section of a data file loads as an empty table with the message
     // "<name> holds no table". CurrentFile and the recent files get the
-    // absolute path.
+    // absolute path. A damaged file (KvDataFileDamage.h) loads what it can
+    // and leaves Damage set (the message to show) and stays off the recent
+    // files until it is saved; NothingRead says that not even a caption,
+    // formula or value came through.
     void LoadFromFile(const std::string& FileName);
+    std::string Damage;
+    bool NothingRead = false;
 
     // Table layout (no values): also the table's part of the settings file.
     void SaveLayout(TKvIniList& Store) const;
