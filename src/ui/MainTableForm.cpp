@@ -9,6 +9,7 @@
 #include "KvIcons.h"
 #include "graphwindow/GraphParametersForm.h"
 #include "table/CharTableForm.h"
+#include "table/ImportTableForm.h"
 #include "widgets/KvCaptionEdit.h"
 
 #include "foundation/KvErrors.h"
@@ -46,6 +47,8 @@ const QColor DataOdd(225, 236, 236);
 
 const char* TextFilterList = "Text with List-Separators (*.txt)";
 const char* TextFilterTabs = "Text with Tabs (*.txt)";
+const char* TextFilterDetect = "Text table, layout detected (*.txt *.csv *.tsv *.dat *.prn *)";
+const char* TextTablesFilter = "Text tables (*.csv *.tsv *.txt *.dat *.prn);;All files (*)";
 
 QString Folder(const QString& Path) { return Path.isEmpty() ? QString() : QFileInfo(Path).absolutePath(); }
 
@@ -68,6 +71,7 @@ TMainTableForm::TMainTableForm(TKvDocument& Document, const TKvPaths& Paths, QWi
                                    QString& Selected) {
         return QFileDialog::getSaveFileName(this, Title, Start, Filter, &Selected);
     };
+    Services.RunImportDialog = [](TImportTableForm& Dialog) { return Dialog.exec() == QDialog::Accepted; };
     Services.Beep = [] { QApplication::beep(); };
 
     EnsureUserFile(FPaths);
@@ -769,7 +773,7 @@ void TMainTableForm::EditPaste()
         if (Text.size() > LongPaste)
             QApplication::restoreOverrideCursor();
     });
-    FDocument.Table.PasteText(S(Text), ActiveColumn(), ActiveDataRow());
+    PasteTableText(S(Text));
     RefreshGrid();
 }
 
@@ -955,7 +959,7 @@ void TMainTableForm::HandleCommandLine()
     if (First == "/PRINT")
         Services.ShowInfo("Print with Explorer not implemented!");
     else
-        LoadFromFile(First);
+        OpenAnyFile(First);
 }
 
 // ---------------------------------------------------------------- files
@@ -984,6 +988,8 @@ bool TMainTableForm::LoadFromFile(const QString& FileName)
         RunFile([&] { FDocument.LoadFromFile(S(FileName)); });
         FPanels[2]->setText(Q(FDocument.Table.LastMessage()));
         ApplyPlacement(); // the file's window size and place
+        if (!FDocument.Damage.empty())
+            ShowError(Q(FDocument.Damage));
         return true;
     } catch (const EKvError&) {
         return false;
@@ -1028,10 +1034,10 @@ void TMainTableForm::Open()
     if (!AskOverwrite())
         return;
     QString Filter = DataFileFilter;
-    const QString Name =
-        Services.OpenFileName("Load plot data", Q(FDocument.Table.CurrentFile), DataFileFilter, Filter);
+    const QString Name = Services.OpenFileName("Load plot data", Q(FDocument.Table.CurrentFile),
+                                               QString("%1;;%2").arg(DataFileFilter, TextTablesFilter), Filter);
     if (!Name.isEmpty())
-        LoadFromFile(Name);
+        OpenAnyFile(Name);
 }
 
 void TMainTableForm::Save() { SaveDocument(); }
@@ -1058,11 +1064,15 @@ void TMainTableForm::Import()
 {
     if (!AskOverwrite())
         return;
-    const QString Filters = QString("%1;;%2").arg(TextFilterList, TextFilterTabs);
-    QString Selected = TextFilterTabs;
+    const QString Filters = QString("%1;;%2;;%3").arg(TextFilterDetect, TextFilterList, TextFilterTabs);
+    QString Selected = TextFilterDetect;
     const QString Name = Services.OpenFileName("Load plot data", Q(FSettings.LastImExport), Filters, Selected);
     if (Name.isEmpty())
         return;
+    if (Selected != TextFilterList && Selected != TextFilterTabs) {
+        ImportTextFile(Name, TTextImport::Import);
+        return;
+    }
     ImportTable(Name, Selected == TextFilterList ? ListSeparator() : '\t');
 }
 

@@ -30,6 +30,7 @@ class TGoToCellForm;
 class TKvHelpForm;
 class TCharTableForm;
 class TGraphParametersForm;
+class TImportTableForm;
 
 class TMainTableForm : public QMainWindow {
     Q_OBJECT
@@ -48,6 +49,8 @@ public:
                               QString& SelectedFilter)>
             SaveFileName;
         std::function<void()> Beep;
+        // Runs the import dialog of text tables; true on OK.
+        std::function<bool(TImportTableForm& Dialog)> RunImportDialog;
     };
 
     static constexpr const char* DataFileFilter = "Lumetra Plot - data (*.plt)";
@@ -90,6 +93,15 @@ public:
     bool SaveToFile(const QString& FileName);
     bool ImportTable(const QString& FileName, char Separator);
     bool ExportTable(const QString& FileName, char Separator);
+    // Text tables with detection, through the import dialog
+    // (MainTableFormImport.cpp): File | Import Table, File | Open of a text
+    // file (a new, untitled document) and a text file dropped onto the
+    // window. False when cancelled or failed.
+    enum class TTextImport { Import, Open, Drop };
+    bool ImportTextFile(const QString& FileName, TTextImport Kind);
+    bool DropTextTable(const QString& FileName) { return ImportTextFile(FileName, TTextImport::Drop); }
+    // A data file or, for any other file, a text table as a new document.
+    bool OpenAnyFile(const QString& FileName);
 
     // The command line, handled at the first activation of the window.
     void SetCommandLine(const QStringList& Arguments) { FCommandLine = Arguments; }
@@ -174,6 +186,8 @@ private:
     // The focused plain text field, when the clipboard commands are its own.
     QLineEdit* FocusedTextField() const;
     void RunFile(const std::function<void()>& Operation);
+    // Paste of a text that is more than numbers and separators: detection.
+    void PasteTableText(const std::string& Text);
     std::vector<QString> ColumnCaptions() const;
 
     TKvDocument& FDocument;
