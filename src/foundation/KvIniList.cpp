@@ -505,6 +505,11 @@ void TKvIniList::WriteFloat(std::string_view Section, std::string_view Ident, do
     WriteString(Section, Ident, FloatToIniText(Value));
 }
 
+void TKvIniList::WriteExactFloat(std::string_view Section, std::string_view Ident, double Value)
+{
+    WriteString(Section, Ident, FloatToExactIniText(Value));
+}
+
 // ---------------------------------------------------------------- arrays
 
 namespace {
@@ -548,6 +553,11 @@ void TKvIniList::WriteFloatArray(std::string_view Section, std::string_view Iden
     WriteString(Section, Ident, JoinValues(Values, AppendFloatIniText));
 }
 
+void TKvIniList::WriteExactFloatArray(std::string_view Section, std::string_view Ident, std::span<const double> Values)
+{
+    WriteString(Section, Ident, JoinValues(Values, AppendFloatExactIniText));
+}
+
 void TKvIniList::ReadVector(std::string_view Section, std::string_view Ident, TKvRealVector& Vector) const
 {
     Vector.Clear();
@@ -563,7 +573,7 @@ void TKvIniList::ReadVector(std::string_view Section, std::string_view Ident, TK
 
 void TKvIniList::WriteVector(std::string_view Section, std::string_view Ident, const TKvRealVector& Vector)
 {
-    WriteFloatArray(Section, Ident, Vector.Values());
+    WriteExactFloatArray(Section, Ident, Vector.Values());
 }
 
 void TKvIniList::ReadIntegerArray(std::string_view Section, std::string_view Ident, std::span<int32_t> Values) const

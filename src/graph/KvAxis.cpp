@@ -606,8 +606,16 @@ void TKvAxis::SaveToIni(TKvIniList& Ini, std::string_view Section) const
     Ini.WriteInteger(Section, "TickLength", FTickLength);
     Ini.WriteInteger(Section, "StartEnd", static_cast<int32_t>(FStartEnd));
     Ini.WriteInteger(Section, "StopEnd", static_cast<int32_t>(FStopEnd));
-    Ini.WriteFloat(Section, "Start", Start());
-    Ini.WriteFloat(Section, "Stop", Stop());
+    // An end the user set (or the first data fixed) is kept exactly; an
+    // automatic one is found again from the data on loading.
+    const auto WriteEnd = [&](std::string_view Key, double Value, TKvAxEnd End) {
+        if (End == TKvAxEnd::AxAutoRange)
+            Ini.WriteFloat(Section, Key, Value);
+        else
+            Ini.WriteExactFloat(Section, Key, Value);
+    };
+    WriteEnd("Start", Start(), FStartEnd);
+    WriteEnd("Stop", Stop(), FStopEnd);
     Ini.WriteInteger(Section, "BorderCaptionGap", FBorderCaptionGap);
     Ini.WriteInteger(Section, "CaptionScalingsGap", FCaptionScalingsGap);
     Ini.WriteInteger(Section, "ScalingsTicksGap", FScalingsTicksGap);

@@ -333,10 +333,18 @@ void TKvCalculatedSeries::SaveToIni(TKvIniList& Ini, std::string_view Section) c
     Ini.WriteBool(Section, "DisplayAutoStop", FDisplayAutoStop);
     Ini.WriteString(Section, "Calculation", CalculationID());
     Ini.WriteString(Section, "Formula", GetFormula());
-    Ini.WriteFloat(Section, "CalcStart", FCalculationStart);
-    Ini.WriteFloat(Section, "CalcStop", FCalculationStop);
-    Ini.WriteFloat(Section, "DisplayStart", FDisplayStart);
-    Ini.WriteFloat(Section, "DisplayStop", FDisplayStop);
+    // A range end the user set is kept exactly; one taken from the data or
+    // the axis is found again on loading.
+    const auto WriteEnd = [&](std::string_view Key, double Value, bool Automatic) {
+        if (Automatic)
+            Ini.WriteFloat(Section, Key, Value);
+        else
+            Ini.WriteExactFloat(Section, Key, Value);
+    };
+    WriteEnd("CalcStart", FCalculationStart, FAutoStart);
+    WriteEnd("CalcStop", FCalculationStop, FAutoStop);
+    WriteEnd("DisplayStart", FDisplayStart, FCouple ? FAutoStart : FDisplayAutoStart);
+    WriteEnd("DisplayStop", FDisplayStop, FCouple ? FAutoStop : FDisplayAutoStop);
 }
 
 void TKvCalculatedSeries::LoadFromIni(const TKvIniList& Ini, std::string_view Section)

@@ -75,7 +75,7 @@ void TKvFittedLine::SaveToIni(TKvIniList& Ini, std::string_view Section) const
     Ini.WriteInteger(Section, "Order", FFit.Order());
     Ini.WriteInteger(Section, "Iterations", FFit.Iterations);
     Ini.WriteFloat(Section, "ChiSquare", FFit.ChiSquare);
-    Ini.WriteFloatArray(Section, "Coefs", FFit.Variables());
+    Ini.WriteExactFloatArray(Section, "Coefs", FFit.Variables());
 }
 
 void TKvFittedLine::LoadFromIni(const TKvIniList& Ini, std::string_view Section)
