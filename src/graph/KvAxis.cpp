@@ -120,7 +120,7 @@ void TKvAxis::SetPosition(TKvAxisPos Value)
 void TKvAxis::SetScaling(TKvAxScaling Value)
 {
     if (static_cast<int32_t>(Value) < 0 || static_cast<int32_t>(Value) > 2)
-        throw EConvertError("Axis scaling not supportet");
+        throw EConvertError("Axis scaling not supported");
     if (!Change(FScaling, Value))
         return;
     LayoutChanged(true);
@@ -243,7 +243,7 @@ int32_t TKvAxis::RealToIntPosition(double V) const
             return -1;
         D = (std::log10(V) - FLogStart) / FScale;
         break;
-    default: throw EConvertError("Axis scaling not supportet");
+    default: throw EConvertError("Axis scaling not supported");
     }
     // Far-off values stay far off the plot without overflowing the pixel type.
     const int32_t Pixel = ToPixel(D);
@@ -257,7 +257,7 @@ double TKvAxis::IntToRealPosition(int32_t P) const
     case TKvAxScaling::AxNormal: return Start() + Q * FScale;
     case TKvAxScaling::AxLog:
     case TKvAxScaling::AxLogEE: return Pow10(FLogStart + Q * FScale);
-    default: throw EConvertError("Axis scaling not supportet");
+    default: throw EConvertError("Axis scaling not supported");
     }
 }
 

@@ -447,7 +447,7 @@ void TKvSeries::WeightChanged(double, int32_t, bool)
 
 // ---- painting
 
-void TKvSeries::DrawPolylines(QPainter& Canvas, const TKvPoint* P, int32_t Count)
+void TKvSeries::DrawPolylines(QPainter& Canvas, const TKvPoint* P, int32_t Count, int32_t Offset)
 {
     // Consecutive pieces share one point so the line has no gaps.
     QPoint Buffer[MaxPolylinePoints];
@@ -461,7 +461,7 @@ void TKvSeries::DrawPolylines(QPainter& Canvas, const TKvPoint* P, int32_t Count
             DrawClippedPolyline(Canvas, Buffer, n, Clip);
         else
             Canvas.drawPolyline(Buffer, n);
-        LastPolylines.emplace_back(First, n);
+        LastPolylines.emplace_back(Offset + First, n);
     }
 }
 
@@ -510,10 +510,42 @@ void TKvSeries::DrawLine(QPainter& Canvas)
     Canvas.setPen(MakePen(LineStyle.Color(), LineStyle.Width(), LineStyle.Style()));
     Canvas.setBrush(Qt::NoBrush);
     const int32_t Columns = FWorld ? std::max(1, FWorld->PlotRect.Width()) : 1024;
+    const bool LogX = FXAxis && FXAxis->Scaling() != TKvAxScaling::AxNormal;
+    const bool LogY = FYAxis && FYAxis->Scaling() != TKvAxScaling::AxNormal;
+    if ((LogX || LogY) && DrawPlaceableRuns(Canvas, LogX, LogY))
+        return;
     if (Decimate && FPointCount > 8 * Columns)
         DrawDecimated(Canvas);
     else
         DrawPolylines(Canvas, FPoints.PointPtr(0), FPointCount);
+}
+
+bool TKvSeries::DrawPlaceableRuns(QPainter& Canvas, bool LogX, bool LogY)
+{
+    // A value at or below zero has no place on a logarithmic axis: the
+    // line leaves the point out and breaks there instead of running to
+    // the plot's edge. Without such values the usual drawing stands.
+    const double* X = FXData->Data();
+    const double* Y = FYData->Data();
+    const auto Placeable = [&](int32_t i) { return (!LogX || X[i] > 0) && (!LogY || Y[i] > 0); };
+    int32_t First = 0;
+    while (First < FPointCount && Placeable(First))
+        ++First;
+    if (First == FPointCount)
+        return false;
+    const TKvPoint* P = FPoints.PointPtr(0);
+    int32_t Start = 0;
+    while (Start < FPointCount) {
+        while (Start < FPointCount && !Placeable(Start))
+            ++Start;
+        int32_t End = Start;
+        while (End < FPointCount && Placeable(End))
+            ++End;
+        if (End - Start >= 2)
+            DrawPolylines(Canvas, P + Start, End - Start, Start);
+        Start = End;
+    }
+    return true;
 }
 
 int32_t TKvSeries::FindPoint(int32_t X, int32_t Y, int32_t Tolerance) const
@@ -755,16 +787,32 @@ void TKvDataWithErrorSeries::UpdateErrorLengths(int32_t i)
 {
     if (i < 0 || i >= FPointCount)
         return;
-    auto Length = [i](const TKvRealVector* V, const TKvAxis* A, TKvIntegerVector& Pixels) {
+    auto Length = [i](const TKvRealVector* V, const TKvAxis* A, const TKvRealVector* Data, int Sign,
+                      TKvIntegerVector& Pixels) {
         if (V == nullptr || i >= V->Count() || A->Scale() == 0)
             return;
-        // A NaN length (no error given) draws no bar.
-        Pixels.SetValue(i, std::max(0, ToPixel(std::fabs((*V)[i]) / A->Scale())));
+        Pixels.SetValue(i, ErrorBarLength(*A, (*Data)[i], (*V)[i], Sign));
     };
-    Length(FdXPlus, FXAxis, FdXPlusPixels);
-    Length(FdXMinus, FXAxis, FdXMinusPixels);
-    Length(FdYPlus, FYAxis, FdYPlusPixels);
-    Length(FdYMinus, FYAxis, FdYMinusPixels);
+    Length(FdXPlus, FXAxis, FXData, 1, FdXPlusPixels);
+    Length(FdXMinus, FXAxis, FXData, -1, FdXMinusPixels);
+    Length(FdYPlus, FYAxis, FYData, 1, FdYPlusPixels);
+    Length(FdYMinus, FYAxis, FYData, -1, FdYMinusPixels);
+}
+
+int32_t ErrorBarLength(const TKvAxis& A, double V, double E, int Sign)
+{
+    // A NaN length (no error given) draws no bar.
+    E = std::fabs(E);
+    if (A.Scaling() == TKvAxScaling::AxNormal)
+        return std::max(0, ToPixel(E / A.Scale()));
+    // On a logarithmic axis the bar runs from V - E to V + E through the
+    // axis, so it means the error; an end at or below zero has no place on
+    // the axis and the bar reaches the plot's lower edge.
+    if (!(V > 0) || std::isnan(E))
+        return 0;
+    const double End = V + Sign * E;
+    const double Along = End > 0 ? std::log10(End) - std::log10(V) : A.LogStart() - std::log10(V);
+    return std::max(0, ToPixel(std::fabs(Along) / A.Scale()));
 }
 
 void TKvDataWithErrorSeries::DrawErrorBars(QPainter& Canvas, int32_t i, const TKvPoint& P)

@@ -141,7 +141,11 @@ protected:
     virtual void UpdateAllPoints();
     void ValueChanged(bool IsX, int32_t i, bool WasDeleted);
     void IncludeRangeValue(bool IsX, int32_t i, double V);
-    void DrawPolylines(QPainter& Canvas, const TKvPoint* P, int32_t Count);
+    // Offset: the index of P[0] among the series' points, for LastPolylines.
+    void DrawPolylines(QPainter& Canvas, const TKvPoint* P, int32_t Count, int32_t Offset = 0);
+    // The line in runs of points a logarithmic axis can place; false (and
+    // nothing drawn) when every point has its place.
+    bool DrawPlaceableRuns(QPainter& Canvas, bool LogX, bool LogY);
     void DrawDecimated(QPainter& Canvas);
     void SetData(bool IsX, TKvRealVector* V);
 
@@ -179,6 +183,10 @@ protected:
     virtual void DrawErrorBars(QPainter&, int32_t, const TKvPoint&) {}
     virtual bool HasErrorBars() const { return false; }
 };
+
+// The length in pixels of an error bar from value V to V + Sign * |E|
+// along axis A (Sign +1 or -1).
+int32_t ErrorBarLength(const TKvAxis& A, double V, double E, int Sign);
 
 class TKvDataWithErrorSeries : public TKvDataSeries {
 public:

@@ -7,6 +7,7 @@
 #include "KvCaptionPainter.h"
 #include "KvCellGrid.h"
 #include "KvIcons.h"
+#include "KvQuestionBox.h"
 #include "graphwindow/GraphParametersForm.h"
 #include "table/CharTableForm.h"
 #include "widgets/KvCaptionEdit.h"
@@ -55,18 +56,30 @@ TMainTableForm::TMainTableForm(TKvDocument& Document, const TKvPaths& Paths, QWi
     : QMainWindow(Parent), FDocument(Document), FPaths(Paths)
 {
     setWindowTitle("Plot / Data Table");
+    // Dialogs belong to the window that asked (a graph window as often as
+    // this one), so focus goes back there when they close.
     Services.Ask = [this](const QString& Text, QMessageBox::StandardButtons Buttons) {
-        return QMessageBox::warning(this, "Kurvex", Text, Buttons);
+        QWidget* Parent = DialogParent();
+        const auto Box = MakeQuestionBox(Parent, Text, Buttons);
+        const auto Answer = static_cast<QMessageBox::StandardButton>(Box->exec());
+        Parent->activateWindow();
+        return Answer;
     };
-    Services.ShowError = [this](const QString& Text) { QMessageBox::critical(this, "Kurvex", Text); };
-    Services.ShowInfo = [this](const QString& Text) { QMessageBox::information(this, "Kurvex", Text); };
+    Services.ShowError = [this](const QString& Text) { QMessageBox::critical(DialogParent(), "Kurvex", Text); };
+    Services.ShowInfo = [this](const QString& Text) { QMessageBox::information(DialogParent(), "Kurvex", Text); };
     Services.OpenFileName = [this](const QString& Title, const QString& Start, const QString& Filter,
                                    QString& Selected) {
-        return QFileDialog::getOpenFileName(this, Title, Start, Filter, &Selected);
+        QWidget* Parent = DialogParent();
+        const QString File = QFileDialog::getOpenFileName(Parent, Title, Start, Filter, &Selected);
+        Parent->activateWindow();
+        return File;
     };
     Services.SaveFileName = [this](const QString& Title, const QString& Start, const QString& Filter,
                                    QString& Selected) {
-        return QFileDialog::getSaveFileName(this, Title, Start, Filter, &Selected);
+        QWidget* Parent = DialogParent();
+        const QString File = QFileDialog::getSaveFileName(Parent, Title, Start, Filter, &Selected);
+        Parent->activateWindow();
+        return File;
     };
     Services.Beep = [] { QApplication::beep(); };
 
@@ -192,7 +205,7 @@ void TMainTableForm::CreateActions()
     AddAction("EditCopy", "&Copy", "Copies the selection and puts it on the Clipboard", QKeySequence::Copy,
               &F::EditCopy);
     AddAction("EditPaste", "&Paste", "Inserts Clipboard contents", QKeySequence::Paste, &F::EditPaste);
-    AddAction("EditDelete", "&Delete        Del", "Erases the selection", Qt::Key_Delete, &F::EditDelete);
+    AddAction("EditDelete", "&Delete", "Erases the selection", Qt::Key_Delete, &F::EditDelete); // the menu adds "Del"
     AddAction("InsertCell", "Insert Cell", "", Qt::Key_Insert, &F::InsertCell);
     AddAction("InsertRow", "Insert Row", "", Qt::CTRL | Qt::Key_Insert, &F::InsertRow);
     AddAction("InsertColumn", "Insert Column", "", Qt::SHIFT | Qt::Key_Insert, &F::InsertColumn);
@@ -407,7 +420,7 @@ void TMainTableForm::ConnectModel()
     FDocument.Table.AddModifiedObserver([this](bool Modified) { FPanels[0]->setText(Modified ? "Modified" : ""); });
     FDocument.Table.OnMessage = [this](const std::string& Message) { ApplyMessage(Message); };
     FDocument.ConfirmClear = [this] {
-        return Ask("Data have been modified!\rDo really want to clear all data?",
+        return Ask("Data have been modified!\rDo you really want to clear all data?",
                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
     FPanels[0]->setText(FDocument.Table.Modified() ? "Modified" : "");
@@ -893,6 +906,15 @@ void TMainTableForm::GoToCell(int Column, int Row)
 
 // ---------------------------------------------------------------- questions
 
+QWidget* TMainTableForm::DialogParent()
+{
+    QWidget* Active = QApplication::activeWindow();
+    // a dialog that is open itself is no owner to come back to
+    if (Active && (qobject_cast<QDialog*>(Active) || Active->isModal()))
+        Active = Active->parentWidget() ? Active->parentWidget()->window() : nullptr;
+    return Active ? Active : this;
+}
+
 QMessageBox::StandardButton TMainTableForm::Ask(const QString& Text, QMessageBox::StandardButtons Buttons)
 {
     // The texts keep their CR line breaks; the box shows them as lines.
@@ -906,7 +928,7 @@ void TMainTableForm::Beep() { Services.Beep(); }
 bool TMainTableForm::AskOverwrite()
 {
     return !FDocument.Table.Modified() ||
-           Ask("Data have been modified!\rDo really want to overwrite the data?", QMessageBox::Yes | QMessageBox::No) ==
+           Ask("Data have been modified!\rDo you really want to overwrite the data?", QMessageBox::Yes | QMessageBox::No) ==
                QMessageBox::Yes;
 }
 
@@ -1023,13 +1045,23 @@ bool TMainTableForm::ExportTable(const QString& FileName, char Separator)
     }
 }
 
+// Data file dialogs start in the folder of the file last opened or saved,
+// else in the documents folder, with no file name filled in.
+QString TMainTableForm::DataFileFolder() const
+{
+    const QString Current = Q(FDocument.Table.CurrentFile);
+    if (!Current.isEmpty())
+        return QFileInfo(Current).absolutePath() + "/";
+    return Q(FPaths.DocumentsFolder);
+}
+
 void TMainTableForm::Open()
 {
     if (!AskOverwrite())
         return;
     QString Filter = DataFileFilter;
     const QString Name =
-        Services.OpenFileName("Load plot data", Q(FDocument.Table.CurrentFile), DataFileFilter, Filter);
+        Services.OpenFileName("Load plot data", DataFileFolder(), DataFileFilter, Filter);
     if (!Name.isEmpty())
         LoadFromFile(Name);
 }
@@ -1040,7 +1072,7 @@ bool TMainTableForm::SaveDocument()
 {
     QString Filter = DataFileFilter;
     QString Name =
-        Services.SaveFileName("Save the active file as", Q(FDocument.Table.CurrentFile), DataFileFilter, Filter);
+        Services.SaveFileName("Save the active file as", DataFileFolder(), DataFileFilter, Filter);
     if (Name.isEmpty())
         return false;
     if (QFileInfo(Name).suffix().isEmpty())

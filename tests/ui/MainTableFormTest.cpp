@@ -51,6 +51,7 @@ protected:
     QMessageBox::StandardButton Answer = QMessageBox::Yes;
     QString NextFile;
     QString NextFilter;
+    QString DialogStart, DialogFilters; // what the last file dialog was given
 
     void SetUp() override
     {
@@ -75,7 +76,9 @@ protected:
         };
         S.ShowError = [this](const QString& Text) { Errors.push_back(Text); };
         S.ShowInfo = [this](const QString& Text) { Infos.push_back(Text); };
-        S.OpenFileName = [this](const QString&, const QString&, const QString&, QString& Filter) {
+        S.OpenFileName = [this](const QString&, const QString& Start, const QString& Filters, QString& Filter) {
+            DialogStart = Start;
+            DialogFilters = Filters;
             if (!NextFilter.isEmpty())
                 Filter = NextFilter;
             return NextFile;
@@ -245,7 +248,7 @@ TEST_F(MainTable, ClearAllAsksWhenModified)
     Answer = QMessageBox::No;
     EXPECT_FALSE(Form->ClearAll());
     ASSERT_EQ(Questions.size(), 1u);
-    EXPECT_EQ(Questions[0], "Data have been modified!\nDo really want to clear all data?");
+    EXPECT_EQ(Questions[0], "Data have been modified!\nDo you really want to clear all data?");
     EXPECT_EQ(Values(1).size(), 1u);
     Answer = QMessageBox::Yes;
     EXPECT_TRUE(Form->ClearAll());
@@ -497,7 +500,7 @@ TEST_F(MainTable, OpeningAModifiedTableAsksOnce)
     NextFile = QString::fromStdString((Dir / "seven.plt").string());
     Form->Open();
     ASSERT_EQ(Questions.size(), 1u);
-    EXPECT_EQ(Questions[0], "Data have been modified!\nDo really want to overwrite the data?");
+    EXPECT_EQ(Questions[0], "Data have been modified!\nDo you really want to overwrite the data?");
     EXPECT_EQ(Values(1), (std::vector<double>{7}));
 }
 
@@ -698,6 +701,32 @@ TEST_F(MainTable, LongCaptionsShowTheirBeginning)
         return Image;
     };
     EXPECT_EQ(Draw(Qt::AlignCenter), Draw(Qt::AlignLeft | Qt::AlignVCenter));
+}
+
+} // namespace
+
+namespace {
+
+// The data file dialogs start in the last folder used, else the documents
+// folder, with no name filled in; the filter names the program.
+TEST_F(MainTable, DataFileDialogsStartInTheLastFolder)
+{
+    Open();
+    NextFile.clear();
+    Form->Action("Open")->trigger();
+    EXPECT_EQ(DialogStart.toStdString(), Paths.DocumentsFolder);
+    EXPECT_TRUE(DialogFilters.contains("Kurvex data (*.plt)")) << DialogFilters.toStdString();
+    fs::create_directories(Dir / "runs");
+    const QString File = QString::fromStdString((Dir / "runs" / "run1.plt").string());
+    ASSERT_TRUE(Form->SaveToFile(File));
+    for (const char* Command : {"Open", "Save"}) {
+        DialogStart.clear();
+        Form->Action(Command)->trigger();
+        EXPECT_EQ(DialogStart.toStdString(), (Dir / "runs").string() + "/") << Command;
+    }
+    // the Edit menu names the key once, as the shortcut
+    EXPECT_EQ(Form->Action("EditDelete")->text().toStdString(), "&Delete");
+    EXPECT_EQ(Form->Action("EditDelete")->shortcut(), QKeySequence(Qt::Key_Delete));
 }
 
 } // namespace

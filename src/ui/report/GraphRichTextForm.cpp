@@ -281,6 +281,10 @@ void TGraphRichText::PageChanged()
 
 bool TGraphRichText::PrepareReport(TGraphForm& Form)
 {
+    if (GraphWindow && GraphWindow != &Form && IsModified(PgMerged) &&
+        FTable.Services.Ask(QString(ReplaceQuestion).replace('\r', '\n'), QMessageBox::Yes | QMessageBox::Cancel) !=
+            QMessageBox::Yes)
+        return false;
     if (!AskToSaveTemplate())
         return false;
     GraphWindow = &Form;
