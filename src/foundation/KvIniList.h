@@ -13,6 +13,7 @@
 // gives the same answers as scanning the lines would.
 
 #include "KvIniSection.h"
+#include "KvValueList.h"
 #include "KvVector.h"
 
 #include <cstdint>
@@ -113,9 +114,13 @@ public:
     // then unchanged). An absent or empty value leaves Values unchanged.
     void ReadFloatArray(std::string_view Section, std::string_view Ident, std::span<double> Values) const;
     void WriteFloatArray(std::string_view Section, std::string_view Ident, std::span<const double> Values);
-    // Clears Vector, then appends every number of the value; pieces that do
-    // not convert are skipped.
-    void ReadVector(std::string_view Section, std::string_view Ident, TKvRealVector& Vector) const;
+    // Clears Vector, then appends one element per ";"-separated piece of
+    // the value (KvValueList.h): an empty piece or one that does not
+    // convert is a missing value in its place; Report, when given, gets the
+    // unreadable ones. An absent or empty value gives an empty vector.
+    void ReadVector(std::string_view Section, std::string_view Ident, TKvRealVector& Vector,
+                    TKvReadVectorReport* Report = nullptr) const;
+    // A missing value is written as an empty piece.
     void WriteVector(std::string_view Section, std::string_view Ident, const TKvRealVector& Vector);
     // Fills Values.size() integers; a short text repeats its last number.
     void ReadIntegerArray(std::string_view Section, std::string_view Ident, std::span<int32_t> Values) const;
