@@ -397,6 +397,8 @@ void TGraphCalculations::ShowResults(TKvCalculatedSeries& Curve)
         FInterpolatePanel->ShowExtrema(*I);
     if (!Shown)
         FForm.StatusPanel(2)->setText(Curve.Caption() + ": " + NoResultText);
+
+    FRangePanel->PointsUsedLab->setText(Curve.LastError.isEmpty() ? QString::number(Curve.PointsUsed()) : QString());
     FFilling = Was;
 }
 
