@@ -435,8 +435,9 @@ TEST_F(ReportWindow, ReportWindowStandsBesideTheGraphWindows)
         EXPECT_EQ(Questions.size(), C.Questions) << C.Window;
         EXPECT_EQ(R().MergedDocument().Body->toPlainText().startsWith("Edited "), C.Kept) << C.Window;
         EXPECT_EQ(R().GraphWindow == &Form(1), C.Kept || C.Window == 1) << C.Window;
-        if (C.Questions > 0)
+        if (C.Questions > 0) {
             EXPECT_TRUE(Questions.front().startsWith("The report of another graph window was edited!"));
+        }
     }
     R().close();
 }
