@@ -46,8 +46,7 @@ void TKvFittedLine::Recalculate()
 void TKvFittedLine::CalculateFunction()
 {
     RefitPending = false;
-    if (FFit.CalculateFit(FParentSeries->XData()->Values(), FParentSeries->YData()->Values(),
-                          ParentWeights(*FParentSeries), FCalculationStart, FCalculationStop)) {
+    if (FFit.CalculateFit(ParentX(), ParentY(), ParentW(), FCalculationStart, FCalculationStop)) {
         // A window may have drawn the best vertex of each pass meanwhile.
         XValues.Clear();
         YValues.Clear();

@@ -14,6 +14,7 @@
 #include "foundation/KvErrors.h"
 #include "foundation/KvFormatSettings.h"
 #include "foundation/KvLargeIniFile.h"
+#include "foundation/KvMissing.h"
 #include "foundation/KvStrings.h"
 
 #include <QActionGroup>
@@ -368,7 +369,7 @@ void TMainTableForm::CreateGrid()
     // A number wider than its cell shows fewer digits, never a cut-off text.
     FGrid->OnFitCellText = [this](int Row, int Col, int MaxLength) {
         const int r = DataRow(Row);
-        if (r < 0 || Col < 1 || r >= FDocument.Table.Data(Col).Count())
+        if (r < 0 || Col < 1 || r >= FDocument.Table.Data(Col).Count() || IsMissing(FDocument.Table.Data(Col)[r]))
             return QString();
         return Q(FloatToTextMaxLength(MaxLength, FDocument.Table.Data(Col)[r]));
     };
@@ -488,7 +489,7 @@ QString TMainTableForm::CellText(int Row, int Col) const
     if (Col == 0)
         return QString::number(r + 1);
     const TKvLiveVector& V = T.Data(Col);
-    return r < V.Count() ? Q(FloatToText(V[r])) : QString();
+    return r < V.Count() && !IsMissing(V[r]) ? Q(FloatToText(V[r])) : QString(); // an empty cell shows nothing
 }
 
 void TMainTableForm::CellAttributes(int Row, int Col, TKvCellAttributes& A) const
@@ -743,8 +744,11 @@ void TMainTableForm::EditCut()
         Field->cut();
         return;
     }
+    // The cut cells become empty; the values below stay in their rows.
     EditCopy();
-    EditDelete();
+    const TKvCellRange Active{ActiveColumn(), ActiveDataRow(), ActiveColumn(), ActiveDataRow()};
+    FDocument.Table.EmptyRanges(FGrid->HasSelection() ? SelectedRanges() : std::vector<TKvCellRange>{Active});
+    RefreshGrid();
 }
 
 void TMainTableForm::EditPaste()

@@ -23,7 +23,8 @@ const std::string Stem = std::string(KURVEX_APP_TEST_DIR) + "/calculated-curves-
 const std::string Out = Stem + ".ini";
 const std::string Err = Stem + ".err";
 
-const TKvStringList Base{"Calculation", "Caption", "Formula", "CalcStart", "CalcStop", "DisplayStart", "DisplayStop"};
+const TKvStringList Base{"Calculation",  "Caption",     "Formula",   "CalcStart",
+                        "CalcStop",     "DisplayStart", "DisplayStop", "PointsUsed"};
 
 TKvStringList Concat(TKvStringList A, const TKvStringList& B)
 {

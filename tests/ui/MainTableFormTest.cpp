@@ -6,6 +6,8 @@
 #include "foundation/KvFormatSettings.h"
 #include "foundation/KvStrings.h"
 #include "foundation/KvLargeIniFile.h"
+#include "foundation/KvMissing.h"
+#include "support/KvValuesText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -162,16 +164,18 @@ TEST_F(MainTable, TypingStoresValuesAndMarksTheTableModified)
     Type(1, 0, "1.5");
     Type(1, 1, "-2e3");
     Type(1, 5, "7");
-    EXPECT_EQ(Values(1), (std::vector<double>{1.5, -2000, 0, 0, 0, 7}));
+    // the rows typed over are empty, not 0
+    EXPECT_EQ(kv::test::ValuesText(Values(1)), "1.5 -2000 - - - 7");
     EXPECT_EQ(Panel(0), "Modified");
-    // A text that does not convert is dropped; an emptied cell becomes 0.
+    // A text that does not convert is dropped; an emptied cell is empty and shows nothing.
     Type(1, 0, "E");
     EXPECT_EQ(Values(1)[0], 1.5);
     Activate(1, 1);
     ASSERT_TRUE(Grid().BeginEdit());
     Grid().Editor()->clear();
     QTest::keyClick(Grid().Editor(), Qt::Key_Return);
-    EXPECT_EQ(Values(1)[1], 0);
+    EXPECT_TRUE(kv::IsMissing(Values(1)[1]));
+    EXPECT_EQ(Grid().OnGetCellData(Locked() + 1, 1), "");
     EXPECT_EQ(Values(1).size(), 6u);
 }
 
@@ -200,8 +204,9 @@ TEST_F(MainTable, CopyAndPasteABlockThroughTheClipboard)
     Grid().ClearSelection();
     Activate(3, 4);
     Form->EditPaste();
-    EXPECT_EQ(Values(3), (std::vector<double>{0, 0, 0, 0, 10, 11}));
-    EXPECT_EQ(Values(4), (std::vector<double>{0, 0, 0, 0, 20, 21}));
+    // the rows above the pasted block were never given: they are empty
+    EXPECT_EQ(kv::test::ValuesText(Values(3)), "- - - - 10 11");
+    EXPECT_EQ(kv::test::ValuesText(Values(4)), "- - - - 20 21");
 }
 
 TEST_F(MainTable, DeleteAndInsertCellsRowsAndColumns)
@@ -311,7 +316,7 @@ TEST_F(MainTable, FormulaEditorInBothModes)
     EXPECT_EQ(F.TargetColumn(), 2);
     F.FormulaField()->setText("A*10");
     F.Apply(Document.Table);
-    EXPECT_EQ(Values(2), (std::vector<double>{0, 20, 30}));
+    EXPECT_EQ(kv::test::ValuesText(Values(2)), "- 20 30"); // row 1 was not computed: empty
     EXPECT_FALSE(Document.Table.Column(2).LiveFormula);
     // Live mode follows later edits.
     F.Prepare(Document.Table, 3, std::nullopt);

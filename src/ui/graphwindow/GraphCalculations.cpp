@@ -376,6 +376,7 @@ void TGraphCalculations::ShowResults(TKvCalculatedSeries& Curve)
         FSimplexPanel->ShowProgress(*F, F == FFitting);
     else if (auto* I = dynamic_cast<TKvInterpolatedFunction*>(&Curve))
         FInterpolatePanel->ShowExtrema(*I);
+    FRangePanel->PointsUsedLab->setText(Curve.LastError.isEmpty() ? QString::number(Curve.PointsUsed()) : QString());
     FFilling = Was;
 }
 
