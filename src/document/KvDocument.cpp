@@ -2,6 +2,7 @@
 
 #include "foundation/KvErrors.h"
 #include "foundation/KvLargeIniFile.h"
+#include "foundation/KvMissing.h"
 #include "foundation/KvStrings.h"
 #include "foundation/KvTextFile.h"
 
@@ -55,6 +56,10 @@ void ReadColumnValues(TColumnText& Job, TKvLiveVector& Values, std::vector<doubl
     Buffer.clear();
     Buffer.reserve(Job.Text.size() / 8);
     ReadValueList(Job.Text, Buffer, &Job.Report);
+    // Empty cells after the last value are no data: a column that ends in
+    // them is saved without them, so it loads the same either way.
+    while (!Buffer.empty() && IsMissing(Buffer.back()))
+        Buffer.pop_back();
     if (Buffer.size() > static_cast<size_t>(TKvDataTable::MaxRows))
         throw ERangeError("A column holds more than " + std::to_string(TKvDataTable::MaxRows) + " values");
     // The numbers move in; the column's old storage is the next buffer.

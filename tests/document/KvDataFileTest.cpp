@@ -227,6 +227,27 @@ TEST_F(DataFileTest, DamagedFileLoadsWhatIsReadable)
     EXPECT_TRUE(Doc.Assignment.IsValidSlot(1, 1, Doc.Table.MaxColumns()));
 }
 
+// Empty cells after a column's last value are no data: the save writes
+// none, so a column ending in empty or unreadable pieces loads the same
+// before and after a save (a lone unreadable piece leaves the column empty).
+TEST_F(DataFileTest, EmptyCellsAtAColumnsEndAreNoData)
+{
+    const std::string File = Folder.File("ends.plt");
+    std::ofstream(File) << "[Table]\nMaxColumns=3\n[Column(0)]\nData=1;;\n[Column(1)]\nData=7lu\n"
+                           "[Column(2)]\nData=;2;NA\n";
+    Doc.LoadFromFile(File);
+    EXPECT_EQ(kv::test::ValuesText(Doc.Table.Data(1).Values()), "1");
+    EXPECT_TRUE(Values(Doc, 2).empty());
+    EXPECT_EQ(kv::test::ValuesText(Doc.Table.Data(3).Values()), "- 2");
+    EXPECT_EQ(Doc.LoadReport().Columns.size(), 2u) << "the unreadable pieces are still named";
+    Doc.SaveToFile(File);
+    kv::TKvDocument Again;
+    Again.LoadFromFile(File);
+    for (int32_t k = 1; k <= 3; ++k)
+        EXPECT_EQ(kv::test::ValuesText(Again.Table.Data(k).Values()), kv::test::ValuesText(Doc.Table.Data(k).Values()))
+            << "column " << k;
+}
+
 TEST_F(DataFileTest, MissingFileChangesNothing)
 {
     MakeMinimal(Doc);
