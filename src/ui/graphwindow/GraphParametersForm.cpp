@@ -1,6 +1,5 @@
 #include "GraphParametersForm.h"
 
-#include "graph/KvAxisNumbers.h"
 #include "graph/KvDataSeries.h"
 #include "graph/KvDraw.h"
 #include "graph/KvGraph2D.h"
@@ -8,7 +7,6 @@
 #include "workspace/KvGraphWindowModel.h"
 
 #include "foundation/KvLargeIniFile.h"
-#include "foundation/KvStrings.h"
 #include "ui/widgets/KvCaptionEdit.h"
 
 #include <QCloseEvent>
@@ -16,7 +14,6 @@
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -29,49 +26,11 @@ namespace kv {
 
 namespace {
 
-// What one unit of an axis' step parts is in data units: the decade of
-// its span on a linear axis, a decade of the logarithm on a logarithmic one.
-double StepUnit(const TKvAxis& Axis)
-{
-    return Axis.Scaling() == TKvAxScaling::AxNormal ? PowerOfTen(Axis.SpanExponent()) : 1.0;
-}
-
 constexpr int CaptionLimit = 255;
 
 std::array<TKvAxis*, 4> AxesOf(TKvGraphWindowModel& W)
 {
     return {&W.BottomAxis, &W.LeftAxis, &W.TopAxis, &W.RightAxis};
-}
-
-QString Number(double X) { return QString::fromStdString(FloatToTextMaxLength(10, X)); }
-
-// The values the graph did not take as typed, each with what it took.
-QStringList ReplacedValues(const TGraphParameters& Typed, const TGraphParameters& Now)
-{
-    QStringList Out;
-    const auto Width = [&Out](const QString& What, int32_t T, int32_t N) {
-        if (T != N)
-            Out << What + " width " + QString::number(T) + " by " + QString::number(N);
-    };
-    const char* Names[] = {"Bottom axis", "Left axis", "Top axis", "Right axis"};
-    for (size_t i = 0; i < 4; ++i) {
-        const TAxisParameters &T = Typed.Axes[i], &N = Now.Axes[i];
-        const QString Name = Names[i];
-        if (!T.AutoRange && (T.Start != N.Start || T.Stop != N.Stop))
-            Out << Name + " range " + Number(T.Start) + " to " + Number(T.Stop) + " by " + Number(N.Start) + " to " +
-                       Number(N.Stop);
-        Width(Name + " line", T.AxisThicknes, N.AxisThicknes);
-        Width(Name + " major tick", T.MajorTickThicknes, N.MajorTickThicknes);
-        Width(Name + " minor tick", T.TickThicknes, N.TickThicknes);
-    }
-    Width("Frame", Typed.FrameLine.Width, Now.FrameLine.Width);
-    Width("Legend frame", Typed.LegendFrame.Width, Now.LegendFrame.Width);
-    const std::pair<const char*, TKvLineStyleRecord TGraphParameters::*> Grids[] = {
-        {"Major X grid", &TGraphParameters::MajorGridX}, {"Minor X grid", &TGraphParameters::MinorGridX},
-        {"Major Y grid", &TGraphParameters::MajorGridY}, {"Minor Y grid", &TGraphParameters::MinorGridY}};
-    for (const auto& [What, Grid] : Grids)
-        Width(What, (Typed.*Grid).Width, (Now.*Grid).Width);
-    return Out;
 }
 
 TAxisParameters ReadAxis(const TKvAxis& Axis, int Index)
@@ -102,12 +61,9 @@ TAxisParameters ReadAxis(const TKvAxis& Axis, int Index)
     A.AxisColor = Axis.AxisColor;
     A.MajorTickColor = Axis.MajorTickColor;
     A.TickColor = Axis.TickColor;
-    // The axis keeps its steps as parts of the span's decade; the dialog
-    // shows the steps it draws.
-    const double Unit = StepUnit(Axis);
-    A.MajorTickPart = Axis.MajorTickPart() * Unit;
-    A.TickPart = Axis.TickPart() * Unit;
-    A.LabelPart = Axis.LabelPart() * Unit;
+    A.MajorTickPart = Axis.MajorTickPart();
+    A.TickPart = Axis.TickPart();
+    A.LabelPart = Axis.LabelPart();
     A.Start = Axis.Start();
     A.Stop = Axis.Stop();
     A.UserCaption = Axis.UserCaption();
@@ -183,7 +139,7 @@ TGraphParametersForm::TGraphParametersForm(std::string SettingsFile, QWidget* Pa
         const char* Hint;
         void (TGraphParametersForm::*Slot)();
     } Specs[] = {
-        {"UpdateBtn", "&Update", "Apply the changes to the graph (don't close)", &TGraphParametersForm::UpdateBtnClick},
+        {"UpdateBtn", "&Update", "Aplly the changes to the graph (dont close)", &TGraphParametersForm::UpdateBtnClick},
         {"OKBtn", "&OK", "Apply changes to the graph and close", &TGraphParametersForm::OKBtnClick},
         {"CancelBtn", "&Cancel", "Undo all changes to the graph since opening the window and close",
          &TGraphParametersForm::CancelBtnClick},
@@ -201,9 +157,6 @@ TGraphParametersForm::TGraphParametersForm(std::string SettingsFile, QWidget* Pa
     });
     Buttons->addWidget(Help);
     Layout->addLayout(Buttons);
-    FStatusLine = Named(new QLabel(this), "StatusLine", "");
-    FStatusLine->setWordWrap(true);
-    Layout->addWidget(FStatusLine);
     if (!FSettingsFile.empty()) {
         TKvFormPlacement P;
         P.Left = x();
@@ -347,15 +300,12 @@ void TGraphParametersForm::ApplyAxis(TKvAxis& Axis, const TAxisParameters& A)
     Axis.MajorTickColor = A.MajorTickColor;
     Axis.TickColor = A.TickColor;
     Axis.SetAutoTicks(A.AutoTicks);
-    Axis.SetScaling(A.Scaling);
     if (!A.AutoTicks) {
-        // the steps are measured in the decade of the span the axis gets now
-        Axis.AdjustRange();
-        const double Unit = StepUnit(Axis);
-        Axis.SetTickPart(A.TickPart / Unit);
-        Axis.SetMajorTickPart(A.MajorTickPart / Unit);
-        Axis.SetLabelPart(A.LabelPart / Unit);
+        Axis.SetTickPart(A.TickPart);
+        Axis.SetMajorTickPart(A.MajorTickPart);
+        Axis.SetLabelPart(A.LabelPart);
     }
+    Axis.SetScaling(A.Scaling);
     Axis.RequestLayout();
 }
 
@@ -421,20 +371,6 @@ void TGraphParametersForm::UpdateBtnClick()
         return;
     FApplied = true;
     ApplyToGraph(FWork, FItems, FFonts);
-    // What the graph made of the values: the dialog shows the values in
-    // force and names those it could not take as typed.
-    for (TKvAxis* A : AxesOf(*FWindow)) {
-        A->CopyMaster();
-        A->AdjustRange();
-    }
-    const TGraphParameters Typed = FWork;
-    const int32_t Left = FLegendLeft, Top = FLegendTop; // Cancel puts the legend back there
-    ReadGraph();
-    FLegendLeft = Left;
-    FLegendTop = Top;
-    const QStringList Replaced = ReplacedValues(Typed, FWork);
-    FStatusLine->setText(Replaced.isEmpty() ? QString() : "Not possible, replaced: " + Replaced.join("; "));
-    FillAll();
 }
 
 void TGraphParametersForm::OKBtnClick()

@@ -111,8 +111,6 @@ public:
     void FillAll();
     // The markup tool bar shown while a caption edit of the dialog has the focus.
     QToolBar* MarkupBar() const { return FMarkupBar; }
-    // Names the values "&Update" could not take as typed.
-    QLabel* StatusLine() const { return FStatusLine; }
     void SetMarkupActions(const QList<QAction*>& Actions);
 
 signals:
@@ -168,7 +166,6 @@ private:
 
     QTabWidget* FPages = nullptr;
     QToolBar* FMarkupBar = nullptr;
-    QLabel* FStatusLine = nullptr;
     QScrollArea* FLegendScroll = nullptr;
     QWidget* FLegendRows = nullptr;
     std::vector<TKvCaptionEdit*> FItemEdits;

@@ -43,7 +43,7 @@ constexpr TIntField IntFields[] = {
     {"GapCaptionAxisEdit", "Enter distance between axis scaling numbers and axis", 0, 2000,
      &TAxisParameters::ScalingsTicksGap},
     {"GapExponentEdit",
-     "Enter distance between additional exponent and axis (only visible for very small or high values)", 0, 2000,
+     "Enter distance between additional exponent and axis (only visible for verry small or high values)", 0, 2000,
      &TAxisParameters::ExponentScalingsGap},
     {"GapAxisValuesEdit", "Enter distance between axis and data points area", 0, 2000,
      &TAxisParameters::ValuesTicksGap},
@@ -59,9 +59,9 @@ struct TFloatField {
 constexpr TFloatField FloatFields[] = {
     {"AxisRangeStartEdit", "Enter start of axis", -1.7e308, 1.7e308, &TAxisParameters::Start},
     {"AxisRangeStopEdit", "Enter stop of axis", -1.7e308, 1.7e308, &TAxisParameters::Stop},
-    {"AxisMajorTicksAtEdit", "Enter part used for major tick marks", 1e-300, 1e300, &TAxisParameters::MajorTickPart},
-    {"AxisMinorTicksAtEdit", "Enter part used for tick marks", 1e-300, 1e300, &TAxisParameters::TickPart},
-    {"AxisLabelsAtEdit", "Enter part used for putting scaling numbers", 1e-300, 1e300, &TAxisParameters::LabelPart},
+    {"AxisMajorTicksAtEdit", "Enter part used for major tick marks", 0.001, 10, &TAxisParameters::MajorTickPart},
+    {"AxisMinorTicksAtEdit", "Enter part used for tick marks", 0.001, 10, &TAxisParameters::TickPart},
+    {"AxisLabelsAtEdit", "Enter part used for putting scaling numbers", 0.001, 10, &TAxisParameters::LabelPart},
 };
 
 struct TCheckField {
@@ -294,7 +294,7 @@ void TGraphParametersForm::BuildAxisPage(QWidget* Page)
     G->addWidget(W["AxisLabelsAtEdit"], 14, 2);
     const std::pair<const char*, const char*> Gaps[] = {
         {"Gap Border-Caption", "GapCaptionBorderEdit"}, {"Caption-Scalings", "GapCaptionScalingsEdit"},
-        {"Scalings-Axis", "GapCaptionAxisEdit"},        {"Scalings-Exponent", "GapExponentEdit"},
+        {"Scalings-Axis", "GapCaptionAxisEdit"},        {"Scaligs-Exponent", "GapExponentEdit"},
         {"Axis-Values", "GapAxisValuesEdit"}};
     int Row = 9;
     for (const auto& [Text, Object] : Gaps) {

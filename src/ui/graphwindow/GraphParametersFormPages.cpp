@@ -14,7 +14,6 @@
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -346,7 +345,7 @@ void TGraphParametersForm::BuildLegendPage(QWidget* Page)
          &TGraphParameters::HorizontalGap},
         {"LegendLineGapEdit", "Line - Caption", "Enter distance between the line and the caption within each item", 0,
          100, &TGraphParameters::LineGap},
-        {"LegendLineLengthEdit", "Length of Lines", "Enter the length of the line within each item", 0, 200,
+        {"LegendLineLengthEdit", "Lenth of Lines", "Enter the length of the line within each item", 0, 200,
          &TGraphParameters::LineLength},
     };
     int Row = 5;
@@ -472,36 +471,21 @@ void TGraphParametersForm::FillAll()
     FillLegendPage();
 }
 
-// The markup bar keeps its place while the dialog is open and is only
-// enabled for a caption edit: a bar that came and went moved every button
-// away from the mouse.
 void TGraphParametersForm::SetMarkupActions(const QList<QAction*>& Actions)
 {
     FMarkupBar->clear();
     FMarkupBar->addActions(Actions);
-    FMarkupBar->setVisible(!Actions.isEmpty());
-    const auto* Focus = qobject_cast<TKvCaptionEdit*>(focusWidget());
-    FMarkupBar->setEnabled(Focus != nullptr && isAncestorOf(Focus));
 }
 
 bool TGraphParametersForm::eventFilter(QObject* Watched, QEvent* Event)
 {
     auto* Edit = qobject_cast<TKvCaptionEdit*>(Watched);
     if (Edit != nullptr && Event->type() == QEvent::FocusIn)
-        FMarkupBar->setEnabled(true);
+        FMarkupBar->setVisible(!FMarkupBar->actions().isEmpty());
     if (Edit != nullptr && Event->type() == QEvent::FocusOut) {
-        FMarkupBar->setEnabled(false);
+        FMarkupBar->hide();
         if (Edit->objectName() == "TitleEdit")
             setWindowTitle(PlainCaption(FWork.Title) + " / Set Parameters");
-    }
-    // Enter in the title applies, as "&Update" does.
-    if (Edit != nullptr && Edit->objectName() == "TitleEdit" && Event->type() == QEvent::KeyPress) {
-        const int Key = static_cast<QKeyEvent*>(Event)->key();
-        if (Key == Qt::Key_Return || Key == Qt::Key_Enter) {
-            setWindowTitle(PlainCaption(FWork.Title) + " / Set Parameters");
-            UpdateBtnClick();
-            return true;
-        }
     }
     return QDialog::eventFilter(Watched, Event);
 }
