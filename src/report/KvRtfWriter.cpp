@@ -38,6 +38,7 @@ private:
     void Block(const QTextBlock& B);
     void ListMarker(const QTextBlock& B);
     void Run(const QTextCharFormat& F, const QString& Text);
+    void FlushRun();
     void Picture(const QTextImageFormat& F);
     void PictureData(const QString& Kind, const QByteArray& Data, const TKvPicture& P);
     void CharProperties(const QTextCharFormat& F);
@@ -50,6 +51,10 @@ private:
     // The family of the paragraph's text before (or else after) a run:
     // Symbol-font runs are written in it as Unicode characters.
     QString FTextFamily;
+    // The run being written: fragments whose properties write alike (a
+    // Symbol-font run in the text's font and the text around it) go out as
+    // one group, as a reader reads them back as one.
+    std::string FRunProperties, FRunText;
 };
 
 std::string TWriter::Run()
@@ -187,6 +192,8 @@ void TWriter::Block(const QTextBlock& B)
         const int Id = C.intProperty(RpFieldId);
         const QString Instruction = C.stringProperty(RpFieldInstruction);
         const bool Same = Id == OpenField && Instruction == OpenInstruction;
+        if (!Same || C.isImageFormat())
+            FlushRun();
         if (!Same && OpenField != 0)
             FOut += "}}";
         OpenInstruction = Instruction;
@@ -202,6 +209,7 @@ void TWriter::Block(const QTextBlock& B)
         } else
             Run(C, Fragment.text());
     }
+    FlushRun();
     if (OpenField != 0)
         FOut += "}}";
 }
@@ -246,11 +254,24 @@ void TWriter::Run(const QTextCharFormat& F, const QString& Text)
         Written.setFontFamilies({FTextFamily});
     else
         FTextFamily = FamilyOf(F);
-    FOut += '{';
+    std::string Properties;
+    std::swap(FOut, Properties);
     CharProperties(Written);
-    FOut += ' ';
+    std::swap(FOut, Properties);
+    if (Properties != FRunProperties)
+        FlushRun();
+    FRunProperties = std::move(Properties);
+    std::swap(FOut, FRunText);
     this->Text(Symbol ? SymbolAsUnicode(Text) : Text);
-    FOut += '}';
+    std::swap(FOut, FRunText);
+}
+
+void TWriter::FlushRun()
+{
+    if (!FRunText.empty())
+        FOut += '{' + FRunProperties + ' ' + FRunText + '}';
+    FRunProperties.clear();
+    FRunText.clear();
 }
 
 void TWriter::CharProperties(const QTextCharFormat& F)

@@ -1053,8 +1053,9 @@ bool TMainTableForm::ExportTable(const QString& FileName, char Separator)
 // else in the documents folder, with no file name filled in.
 QString TMainTableForm::DataFileFolder() const
 {
+    // Until a file is opened or saved the current file names the documents folder.
     const QString Current = Q(FDocument.Table.CurrentFile);
-    if (!Current.isEmpty())
+    if (!Current.isEmpty() && FDocument.Table.CurrentFile != FPaths.DocumentsFolder && !QFileInfo(Current).isDir())
         return QFileInfo(Current).absolutePath() + "/";
     return Q(FPaths.DocumentsFolder);
 }

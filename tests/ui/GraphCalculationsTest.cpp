@@ -274,7 +274,7 @@ TEST_F(Calculations, FixAHidesTheErrorOfAAndTheResultsMatchTheCurve)
     OpenWithLine();
     auto& L = Add<TKvLinearRegressionLine>("AddLinReg");
     TKvLinearRegressionPanel& P = *C().LinRegPanel();
-    EXPECT_EQ(P.bLab->text().toStdString(), FloatToTextMaxLength(18, L.Result().Slope));
+    EXPECT_EQ(P.bLab->text(), FieldText(18, L.Result().Slope));
     EXPECT_TRUE(P.DeltaALab->isVisible());
     EXPECT_TRUE(P.DeltaALab->text().endsWith("%)"));
     EXPECT_FALSE(P.FixedAEdit->isEnabled());
@@ -456,7 +456,7 @@ TEST(CalcPanelFields, NumbersInTheDisplayForm)
     } Cases[] = {{18, 8.7695500000000006, "8.76955"},
                  {18, 1.0 / 3, "0.333333333333333"},
                  {8, 1.0 / 3, "0.333333"},
-                 {18, -2.0 / 3 * 1e-100, "-6.66666666667E-101"},
+                 {18, -2.0 / 3 * 1e-100, "-6.6666666667E-101"},
                  {11, 12345.678, "12345.678"}};
     for (const auto& C : Cases)
         EXPECT_EQ(FieldText(C.MaxLength, C.Value).toStdString(), C.Expected) << C.MaxLength << " " << C.Value;
