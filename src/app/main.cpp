@@ -133,8 +133,26 @@ int RunWindows(int argc, char** argv, const kv::TKvCommandLine& Line)
 
 } // namespace
 
+namespace {
+
+// Qt's note that the runtime folder variable is unset says nothing to a
+// user of a command (the runtime folder is not used); every other message
+// goes on to Qt's own handler.
+QtMessageHandler QtHandler = nullptr;
+
+void FilterQtMessages(QtMsgType Type, const QMessageLogContext& Context, const QString& Message)
+{
+    if (Message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    if (QtHandler)
+        QtHandler(Type, Context, Message);
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    QtHandler = qInstallMessageHandler(FilterQtMessages);
     const std::vector<std::string> Args(argv + 1, argv + argc);
     if (kv::IsExportGraphCommand(Args))
         return RunGraphCommand(argc, argv, [&] { return kv::RunExportGraph(Args); }, kv::ExportGraphUsage);

@@ -22,7 +22,9 @@ public:
     virtual void BindColumns(std::span<TKvRealVector* const> Columns) = 0;
     // Compiles the prepared text; a compile error is raised here.
     virtual void SetExpression(const std::string& PreparedFormula) = 0;
-    // The formula's value in the 1-based Row.
+    // The formula's value in the 1-based Row. An operand that is an empty
+    // cell (a missing value) raises EMissingValue: the table stores the
+    // row as empty, without a message.
     virtual double Value(int32_t Row) = 0;
 };
 

@@ -57,18 +57,6 @@ std::string CutLastLine(std::string_view Text)
     return CompleteLine(Line) ? std::string() : std::string(Line);
 }
 
-std::string UnreadableEntriesFinding(int32_t Column, int64_t Count, const std::vector<int64_t>& Rows)
-{
-    std::string Text = "Column " + ColumnName(Column) + ": " + std::to_string(Count) +
-                       (Count == 1 ? " entry could not be read and is left empty" : " entries could not be read and are left empty");
-    if (Rows.empty())
-        return Text;
-    Text += Rows.size() == 1 ? " (row " : " (rows ";
-    for (size_t i = 0; i < Rows.size(); ++i)
-        Text += (i ? ", " : "") + std::to_string(Rows[i]);
-    return Text + (static_cast<int64_t>(Rows.size()) < Count ? ", ...)" : ")");
-}
-
 std::string DamageMessage(const std::string& FileName, const std::vector<std::string>& Findings)
 {
     std::string Message = FileName + " appears damaged: ";

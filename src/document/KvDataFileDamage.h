@@ -19,11 +19,6 @@ bool TableSectionMissing(const TKvIniList& Store, int32_t MaxColumns);
 // (which a save always ends with a line end). Empty when the file ends well.
 std::string CutLastLine(std::string_view Text);
 
-// "Column B: 2 entries could not be read and are left empty (rows 4, 9)":
-// the finding for a Data= list with pieces that are text but no number
-// (Rows 1-based, the first few of them).
-std::string UnreadableEntriesFinding(int32_t Column, int64_t Count, const std::vector<int64_t>& Rows);
-
 // "<file> appears damaged: <findings joined by "; ">. What could be read is
 // shown; save it under another name to keep the original."
 std::string DamageMessage(const std::string& FileName, const std::vector<std::string>& Findings);

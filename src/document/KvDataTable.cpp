@@ -1,6 +1,7 @@
 #include "KvDataTable.h"
 
 #include "foundation/KvErrors.h"
+#include "foundation/KvMissing.h"
 #include "foundation/KvStrings.h"
 
 #include <algorithm>
@@ -133,7 +134,7 @@ void StoreValue(TKvRealVector& Vector, int32_t i, double X)
     if (i < 0 || i >= TKvDataTable::MaxRows)
         throw ERangeError("Row " + std::to_string(int64_t{i} + 1) + " is beyond the table's last row");
     for (int32_t Gap = Vector.Count(); Gap < i; ++Gap)
-        Vector.SetValue(Gap, 0.0);
+        Vector.SetValue(Gap, MissingValue());
     Vector.SetValue(i, X);
 }
 

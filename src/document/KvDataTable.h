@@ -120,19 +120,27 @@ public:
     // never live. Sets the Modified mark.
     void ApplyFormula(int32_t Column, const std::string& Formula, bool Live, int32_t From, int32_t To);
     // Computes Formula once for Row and returns the value; compile and
-    // evaluation errors are raised, so a wrong formula is reported at once.
+    // evaluation errors are raised, so a wrong formula is reported at once;
+    // a row with an empty operand gives a missing value.
     double CheckFormula(const std::string& Formula, int32_t Row);
 
     // Editing of values. Rows are 0-based data rows, columns 1-based.
     std::string CopyText(int32_t Column, int32_t Row) const;
     std::string CopyText(std::span<const TKvCellRange> Ranges) const;
     // Pastes at the active cell; returns the row after the last pasted line.
+    // In a line with TABs (cells copied from a table) each field is one
+    // column and an empty field an empty cell; elsewhere any run of other
+    // characters separates numbers.
     int32_t PasteText(std::string_view Text, int32_t Column, int32_t Row);
     void DeleteCell(int32_t Column, int32_t Row);
     void DeleteRanges(std::span<const TKvCellRange> Ranges);
+    // Makes the cells empty (missing) in place, as a cut does; the values
+    // below stay where they are and computed columns are left alone.
+    void EmptyRanges(std::span<const TKvCellRange> Ranges);
     void InsertCell(int32_t Column, int32_t Row);
     void InsertRow(int32_t Row);
-    // The end of a cell edit; false when the text was not taken.
+    // The end of a cell edit; false when the text was not taken. An empty
+    // text empties the cell (a missing value).
     bool EndCellEdit(int32_t Column, int32_t Row, std::string_view Text);
 
     // Column structure. InsertColumn raises EKvError "Last column is not
@@ -158,6 +166,11 @@ public:
 private:
     void SetModified(bool Value);
     void RecalculateIfLive();
+    // The numbers of one pasted line (or TAB field) from Column on; returns
+    // the column after the last.
+    int32_t PasteNumbers(std::string_view Line, int32_t Column, int32_t Row);
+    // An empty pasted field: the cell becomes empty; returns the next column.
+    int32_t PasteMissing(int32_t Column, int32_t Row);
     std::vector<TKvRealVector*> ColumnVectors();
     void ShiftColumnsRight(int32_t k);
     void ShiftColumnsLeft(int32_t k);
@@ -180,8 +193,8 @@ std::string PrepareFormula(std::string_view Formula);
 std::string RenameForInsertedColumn(std::string_view Formula, int32_t k, int32_t N);
 std::string RenameForDeletedColumn(std::string_view Formula, int32_t k, int32_t N);
 
-// Stores X at index i, filling any rows skipped over with 0 so that no
-// stale value of an earlier content reappears. Raises ERangeError for an
+// Stores X at index i; rows skipped over become empty (missing), so that
+// neither a stale value of an earlier content nor a 0 nobody typed appears. Raises ERangeError for an
 // index outside 0..MaxRows-1.
 void StoreValue(TKvRealVector& Vector, int32_t i, double X);
 

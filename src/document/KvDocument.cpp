@@ -3,13 +3,18 @@
 
 #include "foundation/KvErrors.h"
 #include "foundation/KvLargeIniFile.h"
+#include "foundation/KvMissing.h"
 #include "foundation/KvStrings.h"
 #include "foundation/KvTextFile.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace kv {
@@ -34,21 +39,69 @@ void TidyGraphFormulas(TKvStringList& List)
     List = std::move(Kept);
 }
 
-// Reads a stored list as the store's ReadVector does (unreadable pieces
-// skipped), but hands the numbers over at once: the vector's listeners hear
-// one "cleared, recompute everything" instead of one change per value,
-// which is what a million-row column needs.
-void ReadColumnValues(std::optional<std::string_view> Text, TKvLiveVector& Values, std::vector<double>& Buffer)
+// One column's stored list, read as the store's ReadVector does (every
+// piece in its place).
+struct TColumnText {
+    int32_t Column;
+    std::string_view Text;
+    TKvReadVectorReport Report;
+};
+
+// Hands the numbers over at once and without notifications (the caller has
+// cleared the vector, so its listeners heard one "cleared, recompute
+// everything" instead of one change per value, which is what a million-row
+// column needs); touches no other column, so columns can be read side by
+// side.
+void ReadColumnValues(TColumnText& Job, TKvLiveVector& Values, std::vector<double>& Buffer)
 {
-    Values.Clear();
     Buffer.clear();
-    if (Text) {
-        Buffer.reserve(Text->size() / 8);
-        ExtractFloatList(*Text, Buffer);
-    }
+    Buffer.reserve(Job.Text.size() / 8);
+    ReadValueList(Job.Text, Buffer, &Job.Report);
+    // Empty cells after the last value are no data: a column that ends in
+    // them is saved without them, so it loads the same either way.
+    while (!Buffer.empty() && IsMissing(Buffer.back()))
+        Buffer.pop_back();
     if (Buffer.size() > static_cast<size_t>(TKvDataTable::MaxRows))
         throw ERangeError("A column holds more than " + std::to_string(TKvDataTable::MaxRows) + " values");
-    Values.Assign(Buffer);
+    // The numbers move in; the column's old storage is the next buffer.
+    Values.SwapValues(Buffer);
+}
+
+// Reading the numbers is most of a large load: the columns are shared out
+// between the cores (each taken by one worker) when there is enough text
+// to be worth a thread. The first error of any worker is raised after all
+// have finished.
+void ReadColumns(std::vector<TColumnText>& Jobs, TKvDataTable& Table)
+{
+    constexpr size_t TextPerWorker = 4 << 20;
+    size_t Size = 0;
+    for (const TColumnText& J : Jobs)
+        Size += J.Text.size();
+    const size_t Cores = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
+    const size_t Workers = std::min({Cores, Jobs.size(), Size / TextPerWorker + 1});
+    std::atomic<size_t> Next{0};
+    std::mutex Lock;
+    std::exception_ptr Error;
+    const auto Work = [&] {
+        std::vector<double> Buffer;
+        for (size_t j; (j = Next++) < Jobs.size();) {
+            try {
+                ReadColumnValues(Jobs[j], Table.Data(Jobs[j].Column), Buffer);
+            } catch (...) {
+                const std::lock_guard<std::mutex> Guard(Lock);
+                if (!Error)
+                    Error = std::current_exception();
+            }
+        }
+    };
+    std::vector<std::thread> Others;
+    for (size_t t = 1; t < Workers; ++t)
+        Others.emplace_back(Work);
+    Work();
+    for (std::thread& T : Others)
+        T.join();
+    if (Error)
+        std::rethrow_exception(Error);
 }
 
 // Recent files and the current file outlive the working folder they were
@@ -157,13 +210,29 @@ void TKvDocument::SaveValues(TKvIniList& Store) const
 
 void TKvDocument::LoadValues(const TKvIniList& Store)
 {
-    std::vector<double> Buffer;
+    FLoadReport = {};
+    std::vector<TColumnText> Jobs;
     for (int32_t k = 1; k <= Table.MaxColumns(); ++k) {
         if (Table.Column(k).LiveFormula)
             continue;
-        ReadColumnValues(Store.FindValue(ColumnSectionName(k - 1), "Data"), Table.Data(k), Buffer);
-        Table.EnsureRows(Table.Data(k).Count());
+        Table.Data(k).Clear(); // the listeners hear it here, on this thread
+        if (const auto Text = Store.FindValue(ColumnSectionName(k - 1), "Data"); Text && !Text->empty())
+            Jobs.push_back({k, *Text, {}});
     }
+    ReadColumns(Jobs, Table);
+    for (const TColumnText& J : Jobs) {
+        Table.EnsureRows(Table.Data(J.Column).Count());
+        if (!J.Report.Clean())
+            FLoadReport.Columns.push_back({J.Column, J.Report});
+    }
+}
+
+std::vector<std::string> TKvLoadReport::Messages() const
+{
+    std::vector<std::string> Lines;
+    for (const TKvColumnReadReport& C : Columns)
+        Lines.push_back(C.Entries.Message(ColumnName(C.Column)));
+    return Lines;
 }
 
 void TKvDocument::SaveToFile(const std::string& FileName)
@@ -203,8 +272,9 @@ void TKvDocument::LoadFromFile(const std::string& FileName)
     if (Table.HasLiveFormula())
         Table.RecalculateAll();
     Store.Release();
-    // Data= lists with unreadable entries join the findings here
-    // (UnreadableEntriesFinding) once the value reading counts them.
+    // Data= lists with entries that are no number: no save writes one.
+    for (const std::string& Line : FLoadReport.Messages())
+        Findings.push_back(Line);
     if (TableSectionMissing(Store, Table.MaxColumns()))
         Findings.insert(Findings.begin(), "it has column sections but no [Table] section");
     Damage = Findings.empty() ? std::string() : DamageMessage(FileName, Findings);
@@ -213,6 +283,9 @@ void TKvDocument::LoadFromFile(const std::string& FileName)
         RecentFiles.Add(Table.CurrentFile);
     if (!HoldsDocument(Store))
         Table.ShowMessage(FileName + " holds no table");
+    else if (!FLoadReport.Clean())
+        Table.ShowMessage(FileName + ": " + FLoadReport.Messages().front() +
+                          (FLoadReport.Columns.size() > 1 ? " (and more columns)" : ""));
 }
 
 bool TKvDocument::ClearAll()

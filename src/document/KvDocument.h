@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kv {
 
@@ -22,6 +23,21 @@ public:
     // Rebuilds the graphs from the assignment just read, then reads their keys.
     virtual void LoadGraphs(const TKvIniList& Store) = 0;
     virtual void ClearGraphs() {}
+};
+
+// The entries of the columns' "Data" lists that a load could not read (text
+// but no number); they are left empty in their rows.
+struct TKvColumnReadReport {
+    int32_t Column = 0; // 1-based
+    TKvReadVectorReport Entries;
+};
+struct TKvLoadReport {
+    std::vector<TKvColumnReadReport> Columns; // in column order, only those with unreadable entries
+
+    bool Clean() const { return Columns.empty(); }
+    // One line per column: "Column B: 2 entries could not be read and are
+    // left empty (rows 4, 9)".
+    std::vector<std::string> Messages() const;
 };
 
 class TKvDocument {
@@ -42,13 +58,16 @@ public:
     // question: the caller asks before it picks the file. A file without
     // any section of a data file loads as an empty table with the message
     // "<name> holds no table". CurrentFile and the recent files get the
-    // absolute path. A damaged file (KvDataFileDamage.h) loads what it can
-    // and leaves Damage set (the message to show) and stays off the recent
-    // files until it is saved; NothingRead says that not even a caption,
-    // formula or value came through.
+    // absolute path. Unreadable entries of a "Data" list are told in the
+    // table's message and kept in LoadReport(). A damaged file
+    // (KvDataFileDamage.h) loads what it can and leaves Damage set (the
+    // message to show) and stays off the recent files until it is saved;
+    // NothingRead says that not even a caption, formula or value came through.
     void LoadFromFile(const std::string& FileName);
     std::string Damage;
     bool NothingRead = false;
+    // What the last LoadFromFile (or LoadValues) could not read.
+    const TKvLoadReport& LoadReport() const { return FLoadReport; }
 
     // Table layout (no values): also the table's part of the settings file.
     void SaveLayout(TKvIniList& Store) const;
@@ -69,6 +88,9 @@ public:
 
     // The table's locked rows follow the number of graphs.
     void UpdateLockedRows() { Table.LockedRows = Assignment.GraphCount() + 3; }
+
+private:
+    TKvLoadReport FLoadReport;
 };
 
 std::string ColumnSectionName(int32_t k);

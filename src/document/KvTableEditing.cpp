@@ -3,6 +3,7 @@
 #include "KvDataTable.h"
 
 #include "foundation/KvErrors.h"
+#include "foundation/KvMissing.h"
 #include "foundation/KvStrings.h"
 
 #include <algorithm>
@@ -40,6 +41,8 @@ std::string_view CutPasteLine(std::string_view& Text, bool& NoLineEnd)
     return Line;
 }
 
+bool IsBlankField(std::string_view Field) { return Field.find_first_not_of(" \r") == std::string_view::npos; }
+
 // Removes the values First..Last (0-based, inside the column) by moving the
 // tail up; deleting from the end keeps each step constant-time.
 void DeleteValues(TKvLiveVector& Values, int32_t First, int32_t Last)
@@ -56,8 +59,8 @@ void DeleteValues(TKvLiveVector& Values, int32_t First, int32_t Last)
 std::string TKvDataTable::CopyText(int32_t Column, int32_t Row) const
 {
     const TKvLiveVector& Values = Data(Column);
-    if (Row < 0 || Row >= Values.Count())
-        return {};
+    if (Row < 0 || Row >= Values.Count() || IsMissing(Values[Row]))
+        return {}; // an empty field, which a paste reads back as missing
     return FloatToText(Values[Row]);
 }
 
@@ -91,6 +94,38 @@ std::string TKvDataTable::CopyText(std::span<const TKvCellRange> Ranges) const
     return Text;
 }
 
+int32_t TKvDataTable::PasteNumbers(std::string_view Line, int32_t Column, int32_t Row)
+{
+    // Leading separators are skipped first so that a blank line is no error.
+    int32_t Col = Column;
+    for (;; ++Col) {
+        SkipToNumber(Line);
+        if (Line.empty())
+            break;
+        try {
+            const double X = ExtractFloat(Line);
+            if (Col <= MaxColumns())
+                StoreValue(Data(Col), Row, X);
+        } catch (const EKvError& E) { // a number that does not convert, or a row past the end
+            if (Col <= MaxColumns())
+                ReportCellError(Col, Row + 1, E.what());
+        }
+    }
+    return Col;
+}
+
+int32_t TKvDataTable::PasteMissing(int32_t Column, int32_t Row)
+{
+    if (Column <= MaxColumns()) {
+        try {
+            StoreValue(Data(Column), Row, MissingValue());
+        } catch (const EKvError& E) { // a row past the end
+            ReportCellError(Column, Row + 1, E.what());
+        }
+    }
+    return Column + 1;
+}
+
 int32_t TKvDataTable::PasteText(std::string_view Text, int32_t Column, int32_t Row)
 {
     Data(Column); // the active cell must exist
@@ -99,19 +134,20 @@ int32_t TKvDataTable::PasteText(std::string_view Text, int32_t Column, int32_t R
     int32_t r = std::max(Row, 0);
     bool NoLineEnd = false;
     while (!Rest.empty()) {
-        std::string_view Line = CutPasteLine(Rest, NoLineEnd);
-        // Leading separators are skipped first so that a blank line is no error.
-        for (int32_t Col = Column;; ++Col) {
-            SkipToNumber(Line);
-            if (Line.empty())
-                break;
-            try {
-                const double X = ExtractFloat(Line);
-                if (Col <= MaxColumns())
-                    StoreValue(Data(Col), r, X);
-            } catch (const EKvError& E) { // a number that does not convert, or a row past the end
-                if (Col <= MaxColumns())
-                    ReportCellError(Col, r + 1, E.what());
+        const std::string_view Line = CutPasteLine(Rest, NoLineEnd);
+        if (Line.find('\t') == std::string_view::npos) {
+            PasteNumbers(Line, Column, r);
+        } else {
+            // Cells copied from a table: TAB ends each field, and an empty
+            // field is an empty cell.
+            int32_t Col = Column;
+            for (std::string_view Fields = Line;;) {
+                const size_t Tab = Fields.find('\t');
+                const std::string_view Field = Fields.substr(0, Tab);
+                Col = IsBlankField(Field) ? PasteMissing(Col, r) : std::max(PasteNumbers(Field, Col, r), Col + 1);
+                if (Tab == std::string_view::npos)
+                    break;
+                Fields.remove_prefix(Tab + 1);
             }
         }
         ++r;
@@ -144,6 +180,22 @@ void TKvDataTable::DeleteRanges(std::span<const TKvCellRange> Ranges)
                 Values.Clear();
             else if (First <= Last)
                 DeleteValues(Values, First, Last);
+        }
+    }
+    RecalculateIfLive();
+    MarkModified();
+}
+
+void TKvDataTable::EmptyRanges(std::span<const TKvCellRange> Ranges)
+{
+    for (const TKvCellRange& R : Ranges) {
+        for (int32_t Col = std::max(R.Left, 1); Col <= std::min(R.Right, MaxColumns()); ++Col) {
+            TKvTableColumn& C = Column(Col);
+            if (C.LiveFormula)
+                continue;
+            const int32_t Last = std::min(R.Bottom, C.Data->Count() - 1);
+            for (int32_t Row = std::max(R.Top, 0); Row <= Last; ++Row)
+                C.Data->SetValue(Row, MissingValue());
         }
     }
     RecalculateIfLive();
@@ -186,7 +238,7 @@ bool TKvDataTable::EndCellEdit(int32_t Column, int32_t Row, std::string_view Tex
         StoreValue(*C.Data, Row, X);
         EnsureRows(Row);
     } else if (Row < C.Data->Count()) {
-        C.Data->SetValue(Row, 0.0);
+        C.Data->SetValue(Row, MissingValue()); // an emptied cell is empty, not 0
     }
     RecalculateIfLive();
     MarkModified();

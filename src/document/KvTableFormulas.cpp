@@ -4,6 +4,7 @@
 #include "KvDataTable.h"
 
 #include "foundation/KvErrors.h"
+#include "foundation/KvMissing.h"
 #include "foundation/KvStrings.h"
 
 #include <algorithm>
@@ -97,6 +98,16 @@ void TKvDataTable::EvaluateColumn(int32_t Column, int32_t From, int32_t To)
         CompileError = E.what();
     }
     TKvLiveVector& Values = *C.Data;
+    // A faulty row holds 0 (reported); one past the column's end gets it
+    // only when a later row is stored, the rows never computed stay empty.
+    int32_t FaultsFrom = -1;
+    const auto Store = [&](int32_t i, double X) {
+        if (FaultsFrom >= 0)
+            for (int32_t r = std::max(FaultsFrom, Values.Count()); r < i; ++r)
+                StoreValue(Values, r, 0.0);
+        FaultsFrom = -1;
+        StoreValue(Values, i, X);
+    };
     for (int64_t p = From; p <= To; ++p) {
         const int32_t Row = static_cast<int32_t>(p);
         std::string Error = CompileError;
@@ -104,16 +115,22 @@ void TKvDataTable::EvaluateColumn(int32_t Column, int32_t From, int32_t To)
             try {
                 const double X = FEngine->Value(Row);
                 if (std::isfinite(X)) {
-                    StoreValue(Values, Row - 1, X);
+                    Store(Row - 1, X);
                     continue;
                 }
                 Error = "Invalid floating point operation";
+            } catch (const EMissingValue&) {
+                // An empty operand: the result is empty too, and no fault.
+                Store(Row - 1, MissingValue());
+                continue;
             } catch (const EKvError& E) {
                 Error = E.what();
             }
         }
         if (Values.Count() >= Row)
             Values.SetValue(Row - 1, 0.0);
+        else if (FaultsFrom < 0)
+            FaultsFrom = Row - 1;
         ReportCellError(Column, Row, Error);
     }
 }
@@ -165,7 +182,12 @@ double TKvDataTable::CheckFormula(const std::string& Formula, int32_t Row)
     const std::vector<TKvRealVector*> Vectors = ColumnVectors();
     FEngine->BindColumns(Vectors);
     FEngine->SetExpression(PrepareFormula(Formula));
-    const double X = FEngine->Value(Row);
+    double X = 0;
+    try {
+        X = FEngine->Value(Row);
+    } catch (const EMissingValue&) {
+        return MissingValue(); // the formula is right; the row has an empty cell
+    }
     if (!std::isfinite(X))
         throw EInvalidOp("Invalid floating point operation");
     return X;

@@ -97,7 +97,8 @@ std::string TKvDataTable::ExportText(char Separator) const
     const int32_t Rows = MaxDataCount();
     for (int32_t r = 0; r < Rows; ++r) {
         for (const TKvTableColumn* C : Used) {
-            if (r < C->Data->Count())
+            // A missing value is an empty field, like a cell past the column's end.
+            if (r < C->Data->Count() && !IsMissing((*C->Data)[r]))
                 Text += FloatToText((*C->Data)[r]);
             Text += Separator;
         }

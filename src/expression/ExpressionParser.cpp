@@ -3,6 +3,7 @@
 #include "ExpressionBlock.h"
 #include "ExpressionOperations.h"
 #include "foundation/KvLargeIniFile.h"
+#include "foundation/KvMissing.h"
 #include "foundation/KvStrings.h"
 
 #include <cmath>
@@ -34,7 +35,10 @@ void ColumnValue(const TOperationRecord* Op)
     const TKvRealVector* Vector = Slot->Vector;
     const double R = RoundHalfEven(*Op->Arg1);
     if (Vector != nullptr && R >= 1.0 && R <= static_cast<double>(Vector->Count())) [[likely]] {
-        *Op->Dest = CheckedResult(Vector->Data()[static_cast<int32_t>(R) - 1]);
+        const double X = Vector->Data()[static_cast<int32_t>(R) - 1];
+        if (IsMissing(X)) [[unlikely]]
+            throw EMissingValue();
+        *Op->Dest = CheckedResult(X);
         return;
     }
     if (Vector == nullptr)
@@ -45,6 +49,16 @@ void ColumnValue(const TOperationRecord* Op)
     const double Index = R - 1.0;
     const int32_t i = Index < -2147483648.0 ? INT32_MIN : Index > 2147483647.0 ? INT32_MAX : static_cast<int32_t>(Index);
     throw ERangeError("i=" + std::to_string(i) + " index out of range");
+}
+
+// One pass without early exit, so it vectorises: a block of rows costs
+// about as much as its copy.
+bool HoldsMissing(const double* Values, int Count)
+{
+    bool Any = false;
+    for (int k = 0; k < Count; ++k)
+        Any |= IsMissing(Values[k]);
+    return Any;
 }
 
 bool ColumnBlock(const TBlockOperation& Op, int Count)
@@ -60,6 +74,8 @@ bool ColumnBlock(const TBlockOperation& Op, int Count)
     if (Op.Arg1Consecutive && *Op.Arg1Consecutive && First >= 1.0 && First + (Count - 1) <= Last) {
         const double* Source = Values + static_cast<int32_t>(First) - 1;
         std::memcpy(Op.Dest, Source, static_cast<size_t>(Count) * sizeof(double));
+        if (HoldsMissing(Op.Dest, Count))
+            return false; // the rows go one by one, and those missing give missing
         // The next block reads on from here: ask for it now, so that it is
         // in the cache when its turn comes (a long column streams from memory).
         const double* Next = Source + Count;
@@ -74,7 +90,7 @@ bool ColumnBlock(const TBlockOperation& Op, int Count)
             return false;
         Op.Dest[k] = Values[static_cast<int32_t>(R) - 1];
     }
-    return true;
+    return !HoldsMissing(Op.Dest, Count);
 }
 
 } // namespace

@@ -46,6 +46,13 @@ public:
     using EMathError::EMathError;
 };
 
+// A formula read a missing value (an empty cell, KvMissing.h): no fault,
+// the row's result is missing too. The table catches it per row.
+class EMissingValue : public EKvError {
+public:
+    EMissingValue() : EKvError("A value is missing") {}
+};
+
 // Formula compile errors; the expression layer derives the specific kinds.
 class EMathParserError : public EKvError {
 public:

@@ -1,6 +1,7 @@
 #include "KvIniList.h"
 
 #include "KvErrors.h"
+#include "KvMissing.h"
 #include "KvStrings.h"
 
 #include <algorithm>
@@ -505,6 +506,11 @@ void TKvIniList::WriteFloat(std::string_view Section, std::string_view Ident, do
     WriteString(Section, Ident, FloatToIniText(Value));
 }
 
+void TKvIniList::WriteExactFloat(std::string_view Section, std::string_view Ident, double Value)
+{
+    WriteString(Section, Ident, FloatToExactIniText(Value));
+}
+
 // ---------------------------------------------------------------- arrays
 
 namespace {
@@ -548,7 +554,13 @@ void TKvIniList::WriteFloatArray(std::string_view Section, std::string_view Iden
     WriteString(Section, Ident, JoinValues(Values, AppendFloatIniText));
 }
 
-void TKvIniList::ReadVector(std::string_view Section, std::string_view Ident, TKvRealVector& Vector) const
+void TKvIniList::WriteExactFloatArray(std::string_view Section, std::string_view Ident, std::span<const double> Values)
+{
+    WriteString(Section, Ident, JoinValues(Values, AppendFloatExactIniText));
+}
+
+void TKvIniList::ReadVector(std::string_view Section, std::string_view Ident, TKvRealVector& Vector,
+                            TKvReadVectorReport* Report) const
 {
     Vector.Clear();
     const auto Value = FindValue(Section, Ident);
@@ -557,13 +569,17 @@ void TKvIniList::ReadVector(std::string_view Section, std::string_view Ident, TK
     std::vector<double> Values;
     // A number takes about eight characters; reserving saves the regrowths.
     Values.reserve(std::min<size_t>(Value->size() / 8, 1u << 28));
-    ExtractFloatList(*Value, Values);
+    ReadValueList(*Value, Values, Report);
     Vector.AddValues(Values);
 }
 
 void TKvIniList::WriteVector(std::string_view Section, std::string_view Ident, const TKvRealVector& Vector)
 {
-    WriteFloatArray(Section, Ident, Vector.Values());
+    // A missing value is an empty piece: "1;;3".
+    WriteString(Section, Ident, JoinValues(Vector.Values(), [](std::string& Text, double X) {
+                    if (!IsMissing(X))
+                        AppendFloatExactIniText(Text, X);
+                }));
 }
 
 void TKvIniList::ReadIntegerArray(std::string_view Section, std::string_view Ident, std::span<int32_t> Values) const

@@ -13,6 +13,7 @@
 // gives the same answers as scanning the lines would.
 
 #include "KvIniSection.h"
+#include "KvValueList.h"
 #include "KvVector.h"
 
 #include <cstdint>
@@ -107,15 +108,24 @@ public:
     void WriteBool(std::string_view Section, std::string_view Ident, bool Value);
     double ReadFloat(std::string_view Section, std::string_view Ident, double Default) const;
     void WriteFloat(std::string_view Section, std::string_view Ident, double Value);
+    // Writes the value so that it reads back as the same double
+    // (FloatToExactIniText): for what a file keeps to compute from.
+    void WriteExactFloat(std::string_view Section, std::string_view Ident, double Value);
 
     // Reads exactly Values.size() numbers; raises EConvertError
     // "Error during integer extraction" when they are not there (Values is
     // then unchanged). An absent or empty value leaves Values unchanged.
     void ReadFloatArray(std::string_view Section, std::string_view Ident, std::span<double> Values) const;
     void WriteFloatArray(std::string_view Section, std::string_view Ident, std::span<const double> Values);
-    // Clears Vector, then appends every number of the value; pieces that do
-    // not convert are skipped.
-    void ReadVector(std::string_view Section, std::string_view Ident, TKvRealVector& Vector) const;
+    void WriteExactFloatArray(std::string_view Section, std::string_view Ident, std::span<const double> Values);
+    // Clears Vector, then appends one element per ";"-separated piece of
+    // the value (KvValueList.h): an empty piece or one that does not
+    // convert is a missing value in its place; Report, when given, gets the
+    // unreadable ones. An absent or empty value gives an empty vector.
+    void ReadVector(std::string_view Section, std::string_view Ident, TKvRealVector& Vector,
+                    TKvReadVectorReport* Report = nullptr) const;
+    // A missing value is written as an empty piece; the others exactly
+    // (WriteExactFloatArray).
     void WriteVector(std::string_view Section, std::string_view Ident, const TKvRealVector& Vector);
     // Fills Values.size() integers; a short text repeats its last number.
     void ReadIntegerArray(std::string_view Section, std::string_view Ident, std::span<int32_t> Values) const;

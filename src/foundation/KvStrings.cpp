@@ -102,23 +102,26 @@ TDecimalDigits RoundedDigits(double AbsX, int Digits)
     return D;
 }
 
-void AppendGeneral(std::string& Out, double X, int Digits, char Separator)
+// Writes NAN, INF, -INF and zero (either sign, as "0") as the general format
+// does and returns true; false for any other number.
+bool AppendSpecial(std::string& Out, double X)
 {
-    if (std::isnan(X)) {
+    if (std::isnan(X))
         Out += "NAN";
-        return;
-    }
-    if (std::isinf(X)) {
+    else if (std::isinf(X))
         Out += X < 0 ? "-INF" : "INF";
-        return;
-    }
-    if (X == 0) {
+    else if (X == 0)
         Out += '0';
-        return;
-    }
-    Digits = std::clamp(Digits, 2, 18);
-    const TDecimalDigits D = RoundedDigits(std::fabs(X), Digits);
-    if (X < 0)
+    else
+        return false;
+    return true;
+}
+
+// Lays out the digits D of a number: plain while its exponent fits Digits
+// (and the number is not below 1E-4), else the exponent form "d.dddE-x".
+void AppendDigits(std::string& Out, bool Negative, const TDecimalDigits& D, int Digits, char Separator)
+{
+    if (Negative)
         Out += '-';
     const int E = D.Exponent;
     const char* Dg = D.Digit.data();
@@ -149,6 +152,44 @@ void AppendGeneral(std::string& Out, double X, int Digits, char Separator)
     }
 }
 
+void AppendGeneral(std::string& Out, double X, int Digits, char Separator)
+{
+    if (AppendSpecial(Out, X))
+        return;
+    Digits = std::clamp(Digits, 2, 18);
+    AppendDigits(Out, X < 0, RoundedDigits(std::fabs(X), Digits), Digits, Separator);
+}
+
+// The most digits the general format writes by default; a double needs up
+// to 17 to be told apart from its neighbours.
+constexpr int IniDigits = 14;
+constexpr int ExactDigits = 17;
+
+void AppendExactIniText(std::string& Out, double X)
+{
+    if (AppendSpecial(Out, X))
+        return;
+    const double AbsX = std::fabs(X);
+    if (AbsX < std::numeric_limits<double>::min()) {
+        // A subnormal's 14-digit text, written so far, reads back to it
+        // unless it lies near the normal range; keep that text where it does.
+        const size_t Start = Out.size();
+        AppendGeneral(Out, X, IniDigits, '.');
+        double Back = 0;
+        if (TryTextToFloat(std::string_view(Out).substr(Start), Back) && Back == X)
+            return;
+        Out.resize(Start);
+    }
+    char Buf[40];
+    TDecimalDigits D;
+    auto Shortest = std::to_chars(Buf, Buf + sizeof Buf, AbsX, std::chars_format::scientific);
+    ParseScientific(Buf, Shortest.ptr, D);
+    StripTrailingZeros(D);
+    // Up to 14 digits these are the digits of the general format, so the
+    // text is the one written before numbers were kept exactly.
+    AppendDigits(Out, X < 0, D, D.Count <= IniDigits ? IniDigits : ExactDigits, '.');
+}
+
 } // namespace
 
 std::string FloatToTextDigits(double X, int Digits, char Separator)
@@ -163,6 +204,15 @@ std::string FloatToText(double X) { return FloatToTextDigits(X, 14, DecimalSepar
 std::string FloatToIniText(double X) { return FloatToTextDigits(X, 14, '.'); }
 
 void AppendFloatIniText(std::string& Out, double X) { AppendGeneral(Out, X, 14, '.'); }
+
+std::string FloatToExactIniText(double X)
+{
+    std::string Out;
+    AppendExactIniText(Out, X);
+    return Out;
+}
+
+void AppendFloatExactIniText(std::string& Out, double X) { AppendExactIniText(Out, X); }
 
 std::string FloatToTextMaxLength(int MaxLen, double X)
 {

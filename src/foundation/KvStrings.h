@@ -24,6 +24,14 @@ std::string FloatToTextMaxLength(int MaxLen, double X);
 std::string FloatToTextDigits(double X, int Digits, char Separator);
 // Appends FloatToIniText(X) to Out without a temporary string.
 void AppendFloatIniText(std::string& Out, double X);
+// The file text of a number that must read back as the same double (table
+// values, what a calculation continues from): the shortest such digits, at
+// most 17, "." as decimal point. A number of up to 14 significant digits
+// gets exactly the text of FloatToIniText; longer ones are plain up to 17
+// integer digits, else in the exponent form, as there. A negative zero is
+// written "0" as before: it reads back equal (==), not with its sign.
+std::string FloatToExactIniText(double X);
+void AppendFloatExactIniText(std::string& Out, double X);
 
 // Text to number. The string forms shorten S as the extraction goes on; the
 // string_view forms do the same on a view (no copying, for long values).

@@ -94,6 +94,20 @@ void TKvRealVector::Assign(std::span<const double> Values)
     FCount = N;
 }
 
+void TKvRealVector::SwapValues(std::vector<double>& Values)
+{
+    const auto N = static_cast<int32_t>(Values.size());
+    // The capacity stays a multiple of Delta above Count: the room for it
+    // is made first, so the resize below never copies.
+    const auto Capacity = static_cast<size_t>((N / DefaultDelta + 1) * DefaultDelta);
+    if (Values.capacity() < Capacity)
+        Values.reserve(Capacity);
+    FData.swap(Values);
+    FData.resize(Capacity);
+    FCount = N;
+    Values.clear();
+}
+
 void TKvRealVector::AddValues(std::span<const double> Values)
 {
     const int32_t Old = FCount;

@@ -59,6 +59,10 @@ public:
     void Reserve(int32_t N);
     // Replaces the contents without notifications (bulk loads of plain vectors).
     void Assign(std::span<const double> Values);
+    // Takes the elements of Values as its own without copying them and
+    // without notifications, and hands its old storage back in Values
+    // (emptied), so that a caller filling many vectors in turn reuses it.
+    void SwapValues(std::vector<double>& Values);
     // Appends the values as Add does one by one (a live vector notifies
     // each), in one step for a plain vector.
     virtual void AddValues(std::span<const double> Values);

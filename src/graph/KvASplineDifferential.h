@@ -14,6 +14,7 @@ class TKvASplineDifferential : public TKvApproxSplineSecondary {
 public:
     using TKvApproxSplineSecondary::TKvApproxSplineSecondary;
 
+    QString AxisCaption() const override { return DerivativeCaption; }
     std::string GetFormula() const override { return "Differentiation"; }
     std::string CalculationID() const override { return "Approximative Spline Differentiation"; }
     double Evaluate(double x) override { return FEngine.Derivative(x); }

@@ -10,6 +10,7 @@ class TKvASplineIntegral : public TKvApproxSplineSecondary {
 public:
     using TKvApproxSplineSecondary::TKvApproxSplineSecondary;
 
+    QString AxisCaption() const override { return IntegralCaption; }
     std::string GetFormula() const override { return "Integration"; }
     std::string CalculationID() const override { return "Approximative Spline Integral"; }
     void CalculateFunction() override;

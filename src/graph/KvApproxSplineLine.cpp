@@ -18,8 +18,7 @@ void TKvApproxSplineFunction::LoadFromIni(const TKvIniList& Ini, std::string_vie
 
 void TKvApproxSplineFunction::InterpolateParent()
 {
-    FEngine.Interpolate(FParentSeries->XData()->Values(), FParentSeries->YData()->Values(),
-                        ParentWeights(*FParentSeries), FCalculationStart, FCalculationStop);
+    FEngine.Interpolate(ParentX(), ParentY(), ParentW(), FCalculationStart, FCalculationStop);
 }
 
 void TKvApproxSplineLine::CalculateFunction()

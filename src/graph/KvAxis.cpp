@@ -120,7 +120,7 @@ void TKvAxis::SetPosition(TKvAxisPos Value)
 void TKvAxis::SetScaling(TKvAxScaling Value)
 {
     if (static_cast<int32_t>(Value) < 0 || static_cast<int32_t>(Value) > 2)
-        throw EConvertError("Axis scaling not supportet");
+        throw EConvertError("Axis scaling not supported");
     if (!Change(FScaling, Value))
         return;
     LayoutChanged(true);
@@ -243,7 +243,7 @@ int32_t TKvAxis::RealToIntPosition(double V) const
             return -1;
         D = (std::log10(V) - FLogStart) / FScale;
         break;
-    default: throw EConvertError("Axis scaling not supportet");
+    default: throw EConvertError("Axis scaling not supported");
     }
     // Far-off values stay far off the plot without overflowing the pixel type.
     const int32_t Pixel = ToPixel(D);
@@ -257,7 +257,7 @@ double TKvAxis::IntToRealPosition(int32_t P) const
     case TKvAxScaling::AxNormal: return Start() + Q * FScale;
     case TKvAxScaling::AxLog:
     case TKvAxScaling::AxLogEE: return Pow10(FLogStart + Q * FScale);
-    default: throw EConvertError("Axis scaling not supportet");
+    default: throw EConvertError("Axis scaling not supported");
     }
 }
 
@@ -606,8 +606,16 @@ void TKvAxis::SaveToIni(TKvIniList& Ini, std::string_view Section) const
     Ini.WriteInteger(Section, "TickLength", FTickLength);
     Ini.WriteInteger(Section, "StartEnd", static_cast<int32_t>(FStartEnd));
     Ini.WriteInteger(Section, "StopEnd", static_cast<int32_t>(FStopEnd));
-    Ini.WriteFloat(Section, "Start", Start());
-    Ini.WriteFloat(Section, "Stop", Stop());
+    // An end the user set (or the first data fixed) is kept exactly; an
+    // automatic one is found again from the data on loading.
+    const auto WriteEnd = [&](std::string_view Key, double Value, TKvAxEnd End) {
+        if (End == TKvAxEnd::AxAutoRange)
+            Ini.WriteFloat(Section, Key, Value);
+        else
+            Ini.WriteExactFloat(Section, Key, Value);
+    };
+    WriteEnd("Start", Start(), FStartEnd);
+    WriteEnd("Stop", Stop(), FStopEnd);
     Ini.WriteInteger(Section, "BorderCaptionGap", FBorderCaptionGap);
     Ini.WriteInteger(Section, "CaptionScalingsGap", FCaptionScalingsGap);
     Ini.WriteInteger(Section, "ScalingsTicksGap", FScalingsTicksGap);

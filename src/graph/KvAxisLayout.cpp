@@ -226,6 +226,17 @@ void PlaceLegends(TKv2DGraph& G, TMargins& M)
         if (!Lg.Visible)
             continue;
         const int32_t Gap = Lg.OutsideGap();
+        // A docked legend wraps to fit along its edge; the plot gives way.
+        switch (Lg.InGraphPosition()) {
+        case TKvAxisPos::AxBottomPos:
+        case TKvAxisPos::AxTopPos: Lg.FitInto(PW - M.L - M.R - 2 * Gap, 0); break;
+        case TKvAxisPos::AxLeftPos:
+        case TKvAxisPos::AxRightPos: Lg.FitInto(0, PH - M.T - M.B - 2 * Gap); break;
+        case TKvAxisPos::AxFreeFloating:
+            Lg.FitInto(0, 0);
+            Lg.KeepInside(PW, PH);
+            break;
+        }
         switch (Lg.InGraphPosition()) {
         case TKvAxisPos::AxBottomPos:
             M.B += Lg.Height + 2 * Gap;
@@ -478,6 +489,8 @@ void PlaceWorld(TKv2DGraph& G, const TMargins& M, int32_t FW)
     case TKvAxisPos::AxTopPos: Last->Left = W.PlotRect.Left + (X->Length - Last->Width) / 2; break;
     case TKvAxisPos::AxFreeFloating: break;
     }
+    // Centred on the plot, but never beyond the graph's edges.
+    Last->KeepInside(G.Width(), G.Height());
 }
 
 } // namespace

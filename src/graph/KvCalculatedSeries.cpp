@@ -3,7 +3,10 @@
 #include "KvAxis.h"
 #include "KvGraph2D.h"
 
+#include "foundation/KvMissing.h"
+
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <typeinfo>
@@ -108,6 +111,9 @@ void TKvCalculatedSeries::WriteResults(TKvIniList& List, std::string_view Sectio
     List.WriteFloat(Section, "CalcStop", FCalculationStop);
     List.WriteFloat(Section, "DisplayStart", FDisplayStart);
     List.WriteFloat(Section, "DisplayStop", FDisplayStop);
+    // How many points went in: missing values and the calculation range
+    // leave points out.
+    List.WriteInteger(Section, "PointsUsed", PointsUsed());
 }
 
 // ---- ranges
@@ -175,34 +181,71 @@ bool TKvCalculatedSeries::LogY() const { return FYAxis && FYAxis->Scaling() != T
 
 // ---- calculation
 
-void TKvCalculatedSeries::CheckParentData() const
+void TKvCalculatedSeries::GatherParentPoints()
 {
     const TKvRealVector* X = FParentSeries->XData();
     const TKvRealVector* Y = FParentSeries->YData();
     const TKvRealVector* W = FParentSeries->Weight();
-    if (!X || !Y)
-        return;
-    const int32_t n = std::min(X->Count(), Y->Count());
+    FHasWeights = W != nullptr;
+    FCompleteX.clear();
+    FCompleteY.clear();
+    FCompleteW.clear();
+    // The engines use the points below the smallest count of the vectors.
+    const int32_t n = std::min({X->Count(), Y->Count(), W ? W->Count() : INT32_MAX});
     const double* Xs = X->Data();
     const double* Ys = Y->Data();
-    // One pass that the compiler can keep tight; the point is searched
-    // only when there is one.
+    const double* Ws = W ? W->Data() : nullptr;
+    // One pass that the compiler can keep tight; without a missing or
+    // non-finite value the engines read the parent's vectors in place.
     bool Finite = true;
     for (int32_t i = 0; i < n; ++i)
         Finite &= std::isfinite(Xs[i]) & std::isfinite(Ys[i]);
-    const int32_t nw = W ? std::min(n, W->Count()) : 0;
-    for (int32_t i = 0; i < nw; ++i)
-        Finite &= std::isfinite(W->Data()[i]);
-    if (Finite)
+    for (int32_t i = 0; Ws && i < n; ++i)
+        Finite &= std::isfinite(Ws[i]);
+    if (Finite) {
+        FParentX = {Xs, static_cast<size_t>(n)};
+        FParentY = {Ys, static_cast<size_t>(n)};
+        FParentW = {Ws, Ws ? static_cast<size_t>(n) : 0};
         return;
-    for (int32_t i = 0; i < n; ++i) {
-        const char* What = !std::isfinite(Xs[i]) ? "X" : !std::isfinite(Ys[i]) ? "Y" : nullptr;
-        if (What == nullptr && i < nw && !std::isfinite(W->Data()[i]))
-            What = "weight";
-        if (What)
-            throw EMathError(std::string("The ") + What + " value of data point " + std::to_string(i + 1) +
-                             " is not a finite number");
     }
+    // A point with a missing X, Y or weight takes no part, as a point
+    // outside the calculation range; any other value that is not a number
+    // cannot come from the table and is an error.
+    for (int32_t i = 0; i < n; ++i) {
+        const bool Missing = IsMissing(Xs[i]) || IsMissing(Ys[i]) || (Ws && IsMissing(Ws[i]));
+        if (!Missing) {
+            const char* What = !std::isfinite(Xs[i]) ? "X" : !std::isfinite(Ys[i]) ? "Y" : nullptr;
+            if (What == nullptr && Ws && !std::isfinite(Ws[i]))
+                What = "weight";
+            if (What)
+                throw EMathError(std::string("The ") + What + " value of data point " + std::to_string(i + 1) +
+                                 " is not a finite number");
+            FCompleteX.push_back(Xs[i]);
+            FCompleteY.push_back(Ys[i]);
+            if (Ws)
+                FCompleteW.push_back(Ws[i]);
+        }
+    }
+    if (FCompleteX.empty())
+        throw EMathError(NoCompleteDataText);
+    FParentX = FCompleteX;
+    FParentY = FCompleteY;
+    FParentW = FCompleteW;
+}
+
+std::optional<std::span<const double>> TKvCalculatedSeries::ParentW() const
+{
+    if (!FHasWeights)
+        return std::nullopt;
+    return FParentW;
+}
+
+int32_t TKvCalculatedSeries::PointsUsed() const
+{
+    int32_t Used = 0;
+    for (double x : FParentX)
+        Used += FCalculationStart <= x && x <= FCalculationStop;
+    return Used;
 }
 
 void TKvCalculatedSeries::Calculate()
@@ -220,7 +263,7 @@ void TKvCalculatedSeries::Calculate()
         if (FParentSeries) {
             if (!FParentSeries->XData() || !FParentSeries->YData())
                 throw EMathError("Not enough data!");
-            CheckParentData();
+            GatherParentPoints();
         }
         CalculateFunction();
         // A curve never shows a value that is not a number.
@@ -333,10 +376,18 @@ void TKvCalculatedSeries::SaveToIni(TKvIniList& Ini, std::string_view Section) c
     Ini.WriteBool(Section, "DisplayAutoStop", FDisplayAutoStop);
     Ini.WriteString(Section, "Calculation", CalculationID());
     Ini.WriteString(Section, "Formula", GetFormula());
-    Ini.WriteFloat(Section, "CalcStart", FCalculationStart);
-    Ini.WriteFloat(Section, "CalcStop", FCalculationStop);
-    Ini.WriteFloat(Section, "DisplayStart", FDisplayStart);
-    Ini.WriteFloat(Section, "DisplayStop", FDisplayStop);
+    // A range end the user set is kept exactly; one taken from the data or
+    // the axis is found again on loading.
+    const auto WriteEnd = [&](std::string_view Key, double Value, bool Automatic) {
+        if (Automatic)
+            Ini.WriteFloat(Section, Key, Value);
+        else
+            Ini.WriteExactFloat(Section, Key, Value);
+    };
+    WriteEnd("CalcStart", FCalculationStart, FAutoStart);
+    WriteEnd("CalcStop", FCalculationStop, FAutoStop);
+    WriteEnd("DisplayStart", FDisplayStart, FCouple ? FAutoStart : FDisplayAutoStart);
+    WriteEnd("DisplayStop", FDisplayStop, FCouple ? FAutoStop : FDisplayAutoStop);
 }
 
 void TKvCalculatedSeries::LoadFromIni(const TKvIniList& Ini, std::string_view Section)

@@ -22,8 +22,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kv {
 
@@ -32,6 +35,7 @@ class TKvCalculatedSeries;
 using TKvNotifyEvent = std::function<void(TKvCalculatedSeries& Sender)>;
 using TKvErrorEvent = std::function<void(TKvCalculatedSeries& Sender, const EKvError& Error)>;
 
+inline constexpr const char* NoCompleteDataText = "No complete data points!";
 inline constexpr const char* CalculateFunctionMissingText =
     "TCalculatedSeries: CalculateFunction must be overridden in derived class!";
 
@@ -113,6 +117,10 @@ public:
     std::string ResultsSection() const;
 
     bool IsCalculated() const override { return true; }
+    // The results' "PointsUsed" of the last calculation: the gathered
+    // points inside the calculation range; a kind that leaves out more
+    // says so here.
+    virtual int32_t PointsUsed() const;
     // The preparation step before a paint: Calculate, with an error that
     // nobody consumed kept in LastError instead of thrown. Skipped while
     // the curve is calculating: a fit that lets the window paint between
@@ -129,8 +137,17 @@ protected:
     void JoinParent();
     // Erases the section the last results went to.
     void EraseResults();
-    // Raises a clear error when a parent point is not a finite number.
-    void CheckParentData() const;
+    // The parent's points that take part, gathered by Calculate before
+    // CalculateFunction: a point with a missing X, Y or weight is left out
+    // (the parent's vectors are read in place when none is missing). No
+    // complete point at all raises "No complete data points!"; a value that
+    // is not finite and not missing raises a clear error. Every kind reads
+    // its data here.
+    void GatherParentPoints();
+    std::span<const double> ParentX() const { return FParentX; }
+    std::span<const double> ParentY() const { return FParentY; }
+    std::optional<std::span<const double>> ParentW() const;
+
     // True when the X (or Y) axis is logarithmic.
     bool LogX() const;
     bool LogY() const;
@@ -145,6 +162,11 @@ protected:
     // The section the last results went to, erased before the next write
     // and when the curve dies.
     mutable std::string FWrittenSection;
+
+private:
+    std::span<const double> FParentX, FParentY, FParentW;
+    bool FHasWeights = false;
+    std::vector<double> FCompleteX, FCompleteY, FCompleteW;
 };
 
 // Creates a curve of class T below Parent with its caption and error

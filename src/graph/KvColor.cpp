@@ -1,5 +1,7 @@
 #include "KvColor.h"
 
+#include <iterator>
+
 #include <array>
 
 namespace kv {
@@ -43,6 +45,15 @@ constexpr std::array<uint32_t, 31> SystemPalette = {
 };
 
 } // namespace
+
+TColor CurveColor(int Index)
+{
+    // 0x00BBGGRR: red, blue, green, magenta, orange, teal, brown, purple
+    static constexpr TColor Palette[] = {clRed,    clBlue,   0x008000, 0xC000C0,
+                                         0x0080FF, 0x808000, 0x204080, 0x800080};
+    constexpr int Count = static_cast<int>(std::size(Palette));
+    return Palette[((Index % Count) + Count) % Count];
+}
 
 bool IsSystemColor(TColor Color) { return (static_cast<uint32_t>(Color) & 0xFF000000u) == 0x80000000u; }
 

@@ -23,6 +23,11 @@ inline constexpr TColor clHighlight = static_cast<TColor>(0x8000000Du);
 inline constexpr TColor clHighlightText = static_cast<TColor>(0x8000000Eu);
 inline constexpr TColor clBtnFace = static_cast<TColor>(0x8000000Fu);
 
+// The colours new calculated curves take in turn (Index 0, 1, ...): red
+// first as always, then colours that are told apart at a glance and on
+// paper.
+TColor CurveColor(int Index);
+
 bool IsSystemColor(TColor Color);
 QColor ToQColor(TColor Color);
 TColor FromQColor(const QColor& Color);

@@ -5,6 +5,8 @@
 #include "KvGraph2D.h"
 #include "KvPixel.h"
 
+#include "foundation/KvMissing.h"
+
 #include <algorithm>
 #include <cmath>
 #include <future>
@@ -269,11 +271,14 @@ void TKvSeries::ComputeXRange()
 {
     double Min = KvMissing, Max = -KvMissing;
     FXMinIndex = FXMaxIndex = -1;
+    FXHasMissing = false;
     const int32_t n = FXData ? std::min(FPointCount, FXData->Count()) : 0;
     for (int32_t i = 0; i < n; ++i) {
         const double V = (*FXData)[i];
-        if (std::isnan(V))
-            continue; // a NaN would poison the range and every axis reading it
+        if (IsMissing(V)) {
+            FXHasMissing = true; // a NaN would poison the range and every axis reading it
+            continue;
+        }
         if (V < Min)
             Min = V, FXMinIndex = i;
         if (V > Max)
@@ -287,11 +292,14 @@ void TKvSeries::ComputeYRange()
 {
     double Min = KvMissing, Max = -KvMissing;
     FYMinIndex = FYMaxIndex = -1;
+    FYHasMissing = false;
     const int32_t n = FYData ? std::min(FPointCount, FYData->Count()) : 0;
     for (int32_t i = 0; i < n; ++i) {
         const double V = (*FYData)[i];
-        if (std::isnan(V))
+        if (IsMissing(V)) {
+            FYHasMissing = true;
             continue;
+        }
         if (V < Min)
             Min = V, FYMinIndex = i;
         if (V > Max)
@@ -303,6 +311,8 @@ void TKvSeries::ComputeYRange()
 
 void TKvSeries::IncludeRangeValue(bool IsX, int32_t i, double V)
 {
+    if (IsMissing(V))
+        (IsX ? FXHasMissing : FYHasMissing) = true;
     TRange& R = IsX ? FXRange : FYRange;
     const int Moved = R.Include(V);
     if (Moved & 1)
@@ -402,6 +412,10 @@ void TKvSeries::UpdateAllPoints()
 void TKvSeries::ValueChanged(bool IsX, int32_t i, bool WasDeleted)
 {
     ChildrenDirty = true;
+    // Noted even before the axes are there, so the line breaks at it.
+    const TKvRealVector* V = IsX ? FXData : FYData;
+    if (!WasDeleted && V && i >= 0 && i < V->Count() && IsMissing((*V)[i]))
+        (IsX ? FXHasMissing : FYHasMissing) = true;
     const int32_t OldCount = FPointCount;
     RecountPoints();
     const bool Ready = FXData && FYData && FXAxis && FYAxis;
@@ -447,7 +461,7 @@ void TKvSeries::WeightChanged(double, int32_t, bool)
 
 // ---- painting
 
-void TKvSeries::DrawPolylines(QPainter& Canvas, const TKvPoint* P, int32_t Count)
+void TKvSeries::DrawPolylines(QPainter& Canvas, const TKvPoint* P, int32_t Count, int32_t Offset)
 {
     // Consecutive pieces share one point so the line has no gaps.
     QPoint Buffer[MaxPolylinePoints];
@@ -461,24 +475,24 @@ void TKvSeries::DrawPolylines(QPainter& Canvas, const TKvPoint* P, int32_t Count
             DrawClippedPolyline(Canvas, Buffer, n, Clip);
         else
             Canvas.drawPolyline(Buffer, n);
-        LastPolylines.emplace_back(First, n);
+        LastPolylines.emplace_back(Offset + First, n);
     }
 }
 
-void TKvSeries::DrawDecimated(QPainter& Canvas)
+void TKvSeries::DrawDecimated(QPainter& Canvas, int32_t First, int32_t Count)
 {
     // Points that fall into one pixel column form a run; a run only needs
     // its first point, its lowest and highest point (in the order they
     // occur) and its last point to cover the same pixels.
     std::vector<TKvPoint> Out;
     Out.reserve(static_cast<size_t>(4 * (FWorld ? FWorld->PlotRect.Width() + 2 : 1024)));
-    const TKvPoint* P = FPoints.PointPtr(0);
+    const TKvPoint* P = FPoints.PointPtr(First);
     int32_t RunStart = 0;
-    while (RunStart < FPointCount) {
+    while (RunStart < Count) {
         const int32_t X = P[RunStart].X;
         int32_t MinK = RunStart, MaxK = RunStart, End = RunStart + 1;
         int32_t MinY = P[RunStart].Y, MaxY = MinY;
-        while (End < FPointCount && P[End].X == X) {
+        while (End < Count && P[End].X == X) {
             const int32_t Y = P[End].Y;
             if (Y < MinY)
                 MinY = Y, MinK = End;
@@ -510,18 +524,47 @@ void TKvSeries::DrawLine(QPainter& Canvas)
     Canvas.setPen(MakePen(LineStyle.Color(), LineStyle.Width(), LineStyle.Style()));
     Canvas.setBrush(Qt::NoBrush);
     const int32_t Columns = FWorld ? std::max(1, FWorld->PlotRect.Width()) : 1024;
-    if (Decimate && FPointCount > 8 * Columns)
-        DrawDecimated(Canvas);
-    else
-        DrawPolylines(Canvas, FPoints.PointPtr(0), FPointCount);
+    const bool LogX = FXAxis && FXAxis->Scaling() != TKvAxScaling::AxNormal;
+    const bool LogY = FYAxis && FYAxis->Scaling() != TKvAxScaling::AxNormal;
+    const auto DrawRun = [&](int32_t First, int32_t Count) {
+        if (Decimate && Count > 8 * Columns)
+            DrawDecimated(Canvas, First, Count);
+        else
+            DrawPolylines(Canvas, FPoints.PointPtr(First), Count, First);
+    };
+    if (!HasMissing() && !LogX && !LogY) {
+        DrawRun(0, FPointCount);
+        return;
+    }
+    // The line breaks at a point with a missing value and at one that has
+    // no place on a logarithmic axis (a value at or below zero), instead of
+    // running to the plot's edge: the runs between are drawn each on its own.
+    const double* X = FXData->Data();
+    const double* Y = FYData->Data();
+    const auto Drawn = [&](int32_t i) {
+        return !IsMissing(X[i]) && !IsMissing(Y[i]) && (!LogX || X[i] > 0) && (!LogY || Y[i] > 0);
+    };
+    for (int32_t First = 0; First < FPointCount;) {
+        while (First < FPointCount && !Drawn(First))
+            ++First;
+        int32_t End = First;
+        while (End < FPointCount && Drawn(End))
+            ++End;
+        if (End - First >= 2)
+            DrawRun(First, End - First);
+        First = End;
+    }
 }
+
+bool TKvSeries::PointMissing(int32_t i) const { return IsMissing((*FXData)[i]) || IsMissing((*FYData)[i]); }
 
 int32_t TKvSeries::FindPoint(int32_t X, int32_t Y, int32_t Tolerance) const
 {
     const int32_t L = FWorld ? FWorld->PlotRect.Left : 0, T = FWorld ? FWorld->PlotRect.Top : 0;
+    const bool Gaps = HasMissing();
     for (int32_t i = std::min(FPointCount, FPoints.Count()) - 1; i >= 0; --i) {
         const TKvPoint& P = *FPoints.PointPtr(i);
-        if (std::abs(P.X + L - X) <= Tolerance && std::abs(P.Y + T - Y) <= Tolerance)
+        if (std::abs(P.X + L - X) <= Tolerance && std::abs(P.Y + T - Y) <= Tolerance && !(Gaps && PointMissing(i)))
             return i;
     }
     return -1;
@@ -635,9 +678,10 @@ void TKvDataSeries::DrawPoints(QPainter& Canvas)
     const QPen SymbolPen = MakePen(PointStyle.Color(), PointStyle.Width());
     const int32_t W = FWorld ? FWorld->PlotRect.Width() : 0, H = FWorld ? FWorld->PlotRect.Height() : 0;
     const bool Bars = HasErrorBars();
+    const bool Gaps = HasMissing();
     for (int32_t i = 0; i < FPointCount; ++i) {
         const TKvPoint& P = *FPoints.PointPtr(i);
-        if (P.X < 0 || P.X > W || P.Y < 0 || P.Y > H)
+        if (P.X < 0 || P.X > W || P.Y < 0 || P.Y > H || (Gaps && PointMissing(i)))
             continue;
         if (Bars)
             DrawErrorBars(Canvas, i, P);
@@ -717,16 +761,20 @@ void TKvDataWithErrorSeries::ComputeRangeWithErrors(bool IsX)
         const double A = i < Count ? std::fabs(E[i]) : 0.0;
         return std::isfinite(A) ? A : 0.0;
     };
+    bool Missing = false;
     for (int32_t i = 0; i < n; ++i) {
         const double V = Values[i];
-        if (std::isnan(V))
+        if (IsMissing(V)) {
+            Missing = true;
             continue;
+        }
         const double Lo = V - Error(MinusValues, nMinus, i), Hi = V + Error(PlusValues, nPlus, i);
         if (Lo < Min)
             Min = Lo, MinIndex = i;
         if (Hi > Max)
             Max = Hi, MaxIndex = i;
     }
+    (IsX ? FXHasMissing : FYHasMissing) = Missing;
     (IsX ? FXRange : FYRange).SetRange(Min, Max);
     MarkChanged();
 }
@@ -755,23 +803,41 @@ void TKvDataWithErrorSeries::UpdateErrorLengths(int32_t i)
 {
     if (i < 0 || i >= FPointCount)
         return;
-    auto Length = [i](const TKvRealVector* V, const TKvAxis* A, TKvIntegerVector& Pixels) {
+    auto Length = [i](const TKvRealVector* V, const TKvAxis* A, const TKvRealVector* Data, int Sign,
+                      TKvIntegerVector& Pixels) {
         if (V == nullptr || i >= V->Count() || A->Scale() == 0)
             return;
-        // A NaN length (no error given) draws no bar.
-        Pixels.SetValue(i, std::max(0, ToPixel(std::fabs((*V)[i]) / A->Scale())));
+        // A missing error value draws no bar (length -1).
+        const double E = (*V)[i];
+        Pixels.SetValue(i, IsMissing(E) ? -1 : ErrorBarLength(*A, (*Data)[i], E, Sign));
     };
-    Length(FdXPlus, FXAxis, FdXPlusPixels);
-    Length(FdXMinus, FXAxis, FdXMinusPixels);
-    Length(FdYPlus, FYAxis, FdYPlusPixels);
-    Length(FdYMinus, FYAxis, FdYMinusPixels);
+    Length(FdXPlus, FXAxis, FXData, 1, FdXPlusPixels);
+    Length(FdXMinus, FXAxis, FXData, -1, FdXMinusPixels);
+    Length(FdYPlus, FYAxis, FYData, 1, FdYPlusPixels);
+    Length(FdYMinus, FYAxis, FYData, -1, FdYMinusPixels);
+}
+
+int32_t ErrorBarLength(const TKvAxis& A, double V, double E, int Sign)
+{
+    // A NaN length (no error given) draws no bar.
+    E = std::fabs(E);
+    if (A.Scaling() == TKvAxScaling::AxNormal)
+        return std::max(0, ToPixel(E / A.Scale()));
+    // On a logarithmic axis the bar runs from V - E to V + E through the
+    // axis, so it means the error; an end at or below zero has no place on
+    // the axis and the bar reaches the plot's lower edge.
+    if (!(V > 0) || std::isnan(E))
+        return 0;
+    const double End = V + Sign * E;
+    const double Along = End > 0 ? std::log10(End) - std::log10(V) : A.LogStart() - std::log10(V);
+    return std::max(0, ToPixel(std::fabs(Along) / A.Scale()));
 }
 
 void TKvDataWithErrorSeries::DrawErrorBars(QPainter& Canvas, int32_t i, const TKvPoint& P)
 {
     Canvas.setPen(MakePen(ErrorIndicatorsColor, 1));
     const int32_t S = PointStyle.Size(), X = P.X, Y = P.Y;
-    auto Has = [i](const TKvIntegerVector& V) { return i < V.Count(); };
+    auto Has = [i](const TKvIntegerVector& V) { return i < V.Count() && V.GetValue(i) >= 0; };
     if (Has(FdXPlusPixels)) {
         const int32_t p = FdXPlusPixels.GetValue(i);
         DrawSegment(X, Y, X + p, Y, Canvas);

@@ -141,8 +141,13 @@ protected:
     virtual void UpdateAllPoints();
     void ValueChanged(bool IsX, int32_t i, bool WasDeleted);
     void IncludeRangeValue(bool IsX, int32_t i, double V);
-    void DrawPolylines(QPainter& Canvas, const TKvPoint* P, int32_t Count);
-    void DrawDecimated(QPainter& Canvas);
+    // Offset: the index of P[0] among the series' points, for LastPolylines.
+    void DrawPolylines(QPainter& Canvas, const TKvPoint* P, int32_t Count, int32_t Offset = 0);
+    void DrawDecimated(QPainter& Canvas, int32_t First, int32_t Count);
+    // Whether a missing X or Y value may be among the points (a stale true
+    // only costs a check per point), and whether point i has one.
+    bool HasMissing() const { return FXHasMissing || FYHasMissing; }
+    bool PointMissing(int32_t i) const;
     void SetData(bool IsX, TKvRealVector* V);
 
     TKv2DGraph* FGraph;
@@ -155,6 +160,7 @@ protected:
     TRange FXRange, FYRange;
     int32_t FXMinIndex = -1, FXMaxIndex = -1, FYMinIndex = -1, FYMaxIndex = -1;
     int32_t FPointCount = 0;
+    bool FXHasMissing = false, FYHasMissing = false;
     TKvPointVector FPoints{50};
     QString FCaption, FAutoCaption, FUserCaption;
     bool FDoUserCaption = false;
@@ -179,6 +185,10 @@ protected:
     virtual void DrawErrorBars(QPainter&, int32_t, const TKvPoint&) {}
     virtual bool HasErrorBars() const { return false; }
 };
+
+// The length in pixels of an error bar from value V to V + Sign * |E|
+// along axis A (Sign +1 or -1).
+int32_t ErrorBarLength(const TKvAxis& A, double V, double E, int Sign);
 
 class TKvDataWithErrorSeries : public TKvDataSeries {
 public:

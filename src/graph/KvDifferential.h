@@ -14,6 +14,7 @@ class TKvDifferential : public TKvInterpolatedSecondary {
 public:
     using TKvInterpolatedSecondary::TKvInterpolatedSecondary;
 
+    QString AxisCaption() const override { return DerivativeCaption; }
     std::string GetFormula() const override { return "Differentiation"; }
     std::string CalculationID() const override { return "Differentiation"; }
     double Evaluate(double x) override { return FEngine.Derivative(x); }

@@ -46,8 +46,7 @@ void TKvFittedLine::Recalculate()
 void TKvFittedLine::CalculateFunction()
 {
     RefitPending = false;
-    if (FFit.CalculateFit(FParentSeries->XData()->Values(), FParentSeries->YData()->Values(),
-                          ParentWeights(*FParentSeries), FCalculationStart, FCalculationStop)) {
+    if (FFit.CalculateFit(ParentX(), ParentY(), ParentW(), FCalculationStart, FCalculationStop)) {
         // A window may have drawn the best vertex of each pass meanwhile.
         XValues.Clear();
         YValues.Clear();
@@ -75,7 +74,7 @@ void TKvFittedLine::SaveToIni(TKvIniList& Ini, std::string_view Section) const
     Ini.WriteInteger(Section, "Order", FFit.Order());
     Ini.WriteInteger(Section, "Iterations", FFit.Iterations);
     Ini.WriteFloat(Section, "ChiSquare", FFit.ChiSquare);
-    Ini.WriteFloatArray(Section, "Coefs", FFit.Variables());
+    Ini.WriteExactFloatArray(Section, "Coefs", FFit.Variables());
 }
 
 void TKvFittedLine::LoadFromIni(const TKvIniList& Ini, std::string_view Section)

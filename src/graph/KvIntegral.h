@@ -11,6 +11,7 @@ class TKvIntegral : public TKvInterpolatedSecondary {
 public:
     using TKvInterpolatedSecondary::TKvInterpolatedSecondary;
 
+    QString AxisCaption() const override { return IntegralCaption; }
     std::string GetFormula() const override { return "Integration"; }
     std::string CalculationID() const override { return "Integration"; }
     void CalculateFunction() override;

@@ -2,13 +2,6 @@
 
 namespace kv {
 
-TKvOptionalValues ParentWeights(const TKvSeries& Parent)
-{
-    if (const TKvRealVector* W = Parent.Weight())
-        return W->Values();
-    return std::nullopt;
-}
-
 void TKvInterpolatedFunction::WriteExtrema(TKvIniList& List, std::string_view Section) const
 {
     auto Write = [&](const TKvRealPosArray& Items, const char* Kind) {
@@ -41,8 +34,7 @@ void TKvAkimaFunction::LoadFromIni(const TKvIniList& Ini, std::string_view Secti
 void TKvAkimaFunction::InterpolateParent()
 {
     FEngine.LogSmoothing = LogX();
-    FEngine.Interpolate(FParentSeries->XData()->Values(), FParentSeries->YData()->Values(),
-                        ParentWeights(*FParentSeries), FCalculationStart, FCalculationStop);
+    FEngine.Interpolate(ParentX(), ParentY(), ParentW(), FCalculationStart, FCalculationStop);
 }
 
 void TKvInterpolatedLine::CalculateFunction()

@@ -54,7 +54,4 @@ public:
     TKvRealPosArray GetMaxima() const override { return FEngine.Maxima; }
 };
 
-// The parent's weights as the engines take them (absent: none).
-TKvOptionalValues ParentWeights(const TKvSeries& Parent);
-
 } // namespace kv

@@ -11,11 +11,6 @@
 
 namespace kv {
 
-namespace {
-
-
-} // namespace
-
 TKvLegend::TKvLegend(TKv2DGraph* AGraph) : FParent(AGraph), FAssignedGraph(AGraph)
 {
     Frame.OnChange = [this] { Changed(); };
@@ -206,11 +201,12 @@ void TKvLegend::Place(TKvLegendItem& Item, int32_t X, int32_t Y)
     Item.Caption.Y = Y;
 }
 
-void TKvLegend::ArrangeRows(const std::vector<TKvLegendItem*>& Placed)
+void TKvLegend::ArrangeRows(const std::vector<TKvLegendItem*>& Placed, int32_t Rows)
 {
     const auto n = static_cast<int32_t>(Placed.size());
-    const int32_t r = std::min(n, FRows);
-    const auto k = std::max<int32_t>(1, static_cast<int32_t>(std::floor(static_cast<double>(n) / r + 0.5)));
+    // k items a row, enough rows for all of them
+    const int32_t k = (n + std::min(n, Rows) - 1) / std::min(n, Rows);
+    const int32_t r = (n + k - 1) / k;
     // Row widths first: each row is centred on the widest.
     std::vector<int32_t> RowWidth(static_cast<size_t>(r), 0);
     for (int32_t Row = 0; Row < r; ++Row)
@@ -228,11 +224,11 @@ void TKvLegend::ArrangeRows(const std::vector<TKvLegendItem*>& Placed)
     }
 }
 
-void TKvLegend::ArrangeColumns(const std::vector<TKvLegendItem*>& Placed)
+void TKvLegend::ArrangeColumns(const std::vector<TKvLegendItem*>& Placed, int32_t Columns)
 {
     const auto n = static_cast<int32_t>(Placed.size());
-    const int32_t c = std::min(n, FColumns);
-    const auto k = std::max<int32_t>(1, static_cast<int32_t>(std::floor(static_cast<double>(n) / c + 0.5)));
+    const int32_t k = (n + std::min(n, Columns) - 1) / std::min(n, Columns);
+    const int32_t c = (n + k - 1) / k;
     FContentHeight = k * (FRowHeight + FVerticalGap) - FVerticalGap;
     int32_t X = FBorderGap;
     FContentWidth = 0;
@@ -259,10 +255,44 @@ void TKvLegend::ArrangeItems()
         FContentHeight = FVerticalGap;
         return;
     }
-    if (FHorizontal)
-        ArrangeRows(Placed);
-    else
-        ArrangeColumns(Placed);
+    // More rows (or columns) than set until the items fit the room the
+    // graph gives; the last try stands when nothing fits.
+    const auto n = static_cast<int32_t>(Placed.size());
+    FShownLines = std::min(n, FHorizontal ? FRows : FColumns);
+    for (;;) {
+        if (FHorizontal)
+            ArrangeRows(Placed, FShownLines);
+        else
+            ArrangeColumns(Placed, FShownLines);
+        if (Fits() || FShownLines >= n)
+            break;
+        ++FShownLines;
+    }
+}
+
+bool TKvLegend::Fits() const
+{
+    const bool WidthFits = FMaxWidth <= 0 || 2 * FBorderGap + FContentWidth <= FMaxWidth;
+    const bool HeightFits = FMaxHeight <= 0 || 2 * FBorderGap + FContentHeight <= FMaxHeight;
+    // Rows grow downwards and columns sideways: only the edge's own
+    // direction can be won by wrapping.
+    return FHorizontal ? WidthFits : HeightFits;
+}
+
+void TKvLegend::FitInto(int32_t MaxWidth, int32_t MaxHeight)
+{
+    const bool Same = MaxWidth == FMaxWidth && MaxHeight == FMaxHeight;
+    FMaxWidth = MaxWidth;
+    FMaxHeight = MaxHeight;
+    if (Same && !FLayoutDirty)
+        return;
+    Rebuild();
+}
+
+void TKvLegend::KeepInside(int32_t GraphWidth, int32_t GraphHeight)
+{
+    Left = std::max(0, std::min(Left, GraphWidth - Width));
+    Top = std::max(0, std::min(Top, GraphHeight - Height));
 }
 
 void TKvLegend::ApplyAutoSize()

@@ -84,6 +84,14 @@ public:
     void MeasureItems();
     void ArrangeItems();
     void ApplyAutoSize();
+    // The room a docked legend has along its edge (width at the top or
+    // bottom, height at the left or right; 0 for no limit): its items wrap
+    // into as many rows or columns as it takes to fit, never fewer than set.
+    void FitInto(int32_t MaxWidth, int32_t MaxHeight);
+    // Keeps a free legend whole inside a graph of the given size.
+    void KeepInside(int32_t GraphWidth, int32_t GraphHeight);
+    // The rows or columns the items take now (at least Rows or Columns).
+    int32_t ShownLines() const { return FShownLines; }
     // Paints in the graph's coordinates.
     void Paint(QPainter& Painter);
 
@@ -99,8 +107,9 @@ public:
 private:
     void Changed();
     void AskGraphLayout();
-    void ArrangeRows(const std::vector<TKvLegendItem*>& Placed);
-    void ArrangeColumns(const std::vector<TKvLegendItem*>& Placed);
+    void ArrangeRows(const std::vector<TKvLegendItem*>& Placed, int32_t Rows);
+    void ArrangeColumns(const std::vector<TKvLegendItem*>& Placed, int32_t Columns);
+    bool Fits() const;
     void Place(TKvLegendItem& Item, int32_t X, int32_t Y);
 
     TKv2DGraph* FParent;
@@ -113,6 +122,7 @@ private:
     std::vector<TKvLegendItem> FItems;
     int32_t FRowHeight = 0, FContentWidth = 0, FContentHeight = 0;
     bool FItemsDirty = true, FLayoutDirty = true;
+    int32_t FMaxWidth = 0, FMaxHeight = 0, FShownLines = 1;
 };
 
 } // namespace kv

@@ -3,6 +3,7 @@
 #include "KvAxis.h"
 #include "KvAxisNumbers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <span>
@@ -25,30 +26,31 @@ std::string TKvLinearRegressionLine::GetFormula() const
 
 void TKvLinearRegressionLine::CalculateFunction()
 {
-    const TKvRealVector* XData = FParentSeries->XData();
-    const TKvRealVector* YData = FParentSeries->YData();
-    if (!XData || !YData)
+    if (!FParentSeries->XData() || !FParentSeries->YData())
         throw EMathError(TKvMathFault::NotEnoughDataText);
-    std::optional<std::span<const double>> W;
-    if (const TKvRealVector* Weight = FParentSeries->Weight())
-        W = Weight->Values();
+    const std::optional<std::span<const double>> W = ParentW();
     if (LogX() || LogY()) {
         TKvLogRegressionData Data;
-        PrepareLogRegressionData(XData->Values(), YData->Values(), W, LogX(), LogY(), FCalculationStart,
-                                 FCalculationStop, Data);
+        PrepareLogRegressionData(ParentX(), ParentY(), W, LogX(), LogY(), FCalculationStart, FCalculationStop, Data);
+        FLogPointsUsed = static_cast<int32_t>(
+            std::count_if(Data.X.begin(), Data.X.end(), [&](double x) { return Data.Start <= x && x <= Data.Stop; }));
         std::optional<std::span<const double>> LogW;
         if (Data.HasWeights)
             LogW = std::span<const double>(Data.W);
         FitRegressionLine(Data.X, Data.Y, LogW, DoFixedOffset, Data.Start, Data.Stop, FResult);
     } else
-        FitRegressionLine(XData->Values(), YData->Values(), W, DoFixedOffset, FCalculationStart, FCalculationStop,
-                          FResult);
+        FitRegressionLine(ParentX(), ParentY(), W, DoFixedOffset, FCalculationStart, FCalculationStop, FResult);
     // The line is drawn from its two ends.
     for (double Xd : {FDisplayStart, FDisplayStop}) {
         const double Y = RegressionLineValue(FResult, Xd, LogX());
         XValues.Add(Xd);
         YValues.Add(LogY() ? Pow10(Y) : Y);
     }
+}
+
+int32_t TKvLinearRegressionLine::PointsUsed() const
+{
+    return LogX() || LogY() ? FLogPointsUsed : TKvCalculatedSeries::PointsUsed();
 }
 
 void TKvLinearRegressionLine::WriteResults(TKvIniList& List, std::string_view Section) const

@@ -26,9 +26,13 @@ public:
     std::string CalculationID() const override { return "Linear Regression"; }
     void SaveToIni(TKvIniList& Ini, std::string_view Section) const override;
     void LoadFromIni(const TKvIniList& Ini, std::string_view Section) override;
+    // On a logarithmic axis the points whose coordinate there is not above
+    // 0 are left out as well.
+    int32_t PointsUsed() const override;
 
 private:
     LinearRegressionResult FResult;
+    int32_t FLogPointsUsed = 0;
 };
 
 } // namespace kv

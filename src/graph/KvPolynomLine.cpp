@@ -42,13 +42,10 @@ std::string TKvPolynomLine::GetFormula() const
 
 void TKvPolynomLine::CalculateFunction()
 {
-    const TKvRealVector& X = *FParentSeries->XData();
-    const TKvRealVector& Y = *FParentSeries->YData();
-    if (const TKvRealVector* W = FParentSeries->Weight())
-        WeightedPolynomialRegression(X.Values(), Y.Values(), W->Values(), FCalculationStart, FCalculationStop,
-                                     FResult);
+    if (const auto W = ParentW())
+        WeightedPolynomialRegression(ParentX(), ParentY(), *W, FCalculationStart, FCalculationStop, FResult);
     else
-        PolynomialRegression(X.Values(), Y.Values(), FCalculationStart, FCalculationStop, FResult);
+        PolynomialRegression(ParentX(), ParentY(), FCalculationStart, FCalculationStop, FResult);
     FillCurve();
 }
 

@@ -5,7 +5,7 @@
 
 namespace kv {
 
-void TKvSecondaryAxis::Assign(TKvCalculatedSeries& Curve, TKvSeries& Parent)
+void TKvSecondaryAxis::Assign(TKvCalculatedSeries& Curve, TKvSeries& Parent, const QString& Caption)
 {
     if (Curve.YAxis())
         return;
@@ -39,6 +39,17 @@ void TKvSecondaryAxis::Assign(TKvCalculatedSeries& Curve, TKvSeries& Parent)
     Curve.SetYAxis(Axis);
     WasSlave = Axis->IsSlaveAxis();
     Axis->SetIsSlaveAxis(false);
+    if (Axis != Parent.YAxis())
+        AddCaption(*Axis, Caption);
+}
+
+void TKvSecondaryAxis::AddCaption(TKvAxis& Axis, const QString& Caption)
+{
+    // An axis that showed no caption had none that belonged to a curve.
+    const QStringList Old = Axis.ShowCaption() ? Axis.AutoCaption().split(", ", Qt::SkipEmptyParts) : QStringList();
+    if (!Old.contains(Caption))
+        Axis.SetAutoCaption((Old + QStringList{Caption}).join(", "));
+    Axis.SetShowCaption(true);
 }
 
 void TKvSecondaryAxis::Restore(TKvCalculatedSeries& Curve) const

@@ -14,6 +14,8 @@ public:
     ~TKvSecondaryAxisCurve() override { FSecondary.Restore(*this); }
 
     bool WasSlave() const { return FSecondary.WasSlave; }
+    // What the curve's values are, as the caption of its axis (markup).
+    virtual QString AxisCaption() const = 0;
 
     void SetParentSeries(TKvSeries* Value) override
     {
@@ -21,7 +23,7 @@ public:
         if (Value == nullptr)
             return;
         this->SetXAxis(Value->XAxis());
-        FSecondary.Assign(*this, *Value);
+        FSecondary.Assign(*this, *Value, AxisCaption());
         this->JoinParent();
     }
 

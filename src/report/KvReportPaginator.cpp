@@ -76,6 +76,29 @@ std::unique_ptr<QTextDocument> DisplayCopy(const QTextDocument& Part, QPaintDevi
     return D;
 }
 
+// Each picture's image replaced by one reduced to the device pixels it
+// covers at PixelsPerPoint, with an area-averaging filter.
+void ReducePictures(QTextDocument& D, double PixelsPerPoint)
+{
+    if (PixelsPerPoint <= 0)
+        return;
+    for (QTextBlock B = D.begin(); B.isValid(); B = B.next())
+        for (auto It = B.begin(); !It.atEnd(); ++It) {
+            const QTextCharFormat F = It.fragment().charFormat();
+            if (!F.isImageFormat() || !F.hasProperty(RpPictureKind))
+                continue;
+            const QTextImageFormat Image = F.toImageFormat();
+            const QUrl Name(Image.name());
+            const QImage Full = qvariant_cast<QImage>(D.resource(QTextDocument::ImageResource, Name));
+            const TKvPicture P = PictureOf(Image);
+            const QSize Covered(qRound(P.GoalWidth / 20.0 * PixelsPerPoint), qRound(P.GoalHeight / 20.0 * PixelsPerPoint));
+            if (Full.isNull() || Covered.isEmpty() || (Covered.width() >= Full.width() && Covered.height() >= Full.height()))
+                continue;
+            D.addResource(QTextDocument::ImageResource, Name,
+                          Full.scaled(Covered, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        }
+}
+
 } // namespace
 
 TKvReportPaginator::TKvReportPaginator(const TKvRtfDocument& Document) : FSource(Document)
@@ -110,9 +133,21 @@ TKvReportPaginator::TKvReportPaginator(const TKvRtfDocument& Document) : FSource
 
 TKvReportPaginator::~TKvReportPaginator() = default;
 
+void TKvReportPaginator::SetPictureScale(double PixelsPerPoint)
+{
+    if (PixelsPerPoint == FPictureScale)
+        return;
+    // start again from the full pictures, then reduce them once
+    if (FPictureScale > 0)
+        RegisterPictures(*FBodyLayout, true);
+    FPictureScale = PixelsPerPoint;
+    ReducePictures(*FBodyLayout, FPictureScale);
+}
+
 std::unique_ptr<QTextDocument> TKvReportPaginator::Band(const QTextDocument& Part, int Page) const
 {
     auto D = DisplayCopy(Part, const_cast<QImage*>(&FLayoutDevice));
+    ReducePictures(*D, FPictureScale);
     FillPageFields(*D, FPageCount, [Page](int) { return Page; });
     D->setTextWidth(std::max(FSource.UsableWidth() / 20.0, 36.0));
     return D;

@@ -30,6 +30,12 @@ public:
     // Paints one page (0-based) with the painter's unit as one point and
     // the page's top left at the origin.
     void PaintPage(QPainter& Painter, int Page) const;
+    // The device pixels per point the pages are painted at (0: unknown, as
+    // for printing). Pictures are then shown from a copy smoothly reduced
+    // to the pixels they cover, so a thin line of a large picture stays as
+    // it prints instead of falling between the pixels the painter samples.
+    void SetPictureScale(double PixelsPerPoint);
+    double PictureScale() const { return FPictureScale; }
     // Every page onto a printer or PDF writer, one device page each.
     void Print(QPagedPaintDevice& Device) const;
 
@@ -43,6 +49,7 @@ private:
     QRectF FBody;
     double FHeaderTop = 0, FFooterBottom = 0;
     int FPageCount = 1;
+    double FPictureScale = 0;
 };
 
 // Writes the report as a PDF file; raises EFileError when it cannot.

@@ -241,7 +241,7 @@ TKvPicture PictureOf(const QTextImageFormat& F)
     return P;
 }
 
-void RegisterPictures(QTextDocument& Document)
+void RegisterPictures(QTextDocument& Document, bool Replace)
 {
     for (QTextBlock B = Document.begin(); B.isValid(); B = B.next())
         for (auto It = B.begin(); !It.atEnd(); ++It) {
@@ -250,7 +250,7 @@ void RegisterPictures(QTextDocument& Document)
                 continue;
             const TKvPicture P = PictureOf(F.toImageFormat());
             const QString Name = ResourceName(P);
-            if (!Document.resource(QTextDocument::ImageResource, QUrl(Name)).isValid())
+            if (Replace || !Document.resource(QTextDocument::ImageResource, QUrl(Name)).isValid())
                 Document.addResource(QTextDocument::ImageResource, QUrl(Name), DisplayImage(P));
         }
 }

@@ -130,7 +130,8 @@ struct TKvPicture {
 QTextImageFormat MakePictureFormat(QTextDocument& Document, const TKvPicture& Picture);
 TKvPicture PictureOf(const QTextImageFormat& Format);
 // Adds the image resources of every picture (after copying text between
-// documents, the resources stay behind).
-void RegisterPictures(QTextDocument& Document);
+// documents, the resources stay behind); with Replace, images already
+// there are made again from the pictures' data.
+void RegisterPictures(QTextDocument& Document, bool Replace = false);
 
 } // namespace kv

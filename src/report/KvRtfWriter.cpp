@@ -1,5 +1,7 @@
 #include "KvRtfWriter.h"
 
+#include "graph/KvSymbolFont.h"
+
 #include <QColor>
 #include <QFile>
 #include <QSaveFile>
@@ -36,15 +38,23 @@ private:
     void Block(const QTextBlock& B);
     void ListMarker(const QTextBlock& B);
     void Run(const QTextCharFormat& F, const QString& Text);
+    void FlushRun();
     void Picture(const QTextImageFormat& F);
     void PictureData(const QString& Kind, const QByteArray& Data, const TKvPicture& P);
     void CharProperties(const QTextCharFormat& F);
-    void Text(const QString& Text, bool Symbol);
+    void Text(const QString& Text);
 
     const TKvRtfDocument& FDoc;
     std::vector<QString> FFonts;
     std::vector<QColor> FColors;
     std::string FOut;
+    // The family of the paragraph's text before (or else after) a run:
+    // Symbol-font runs are written in it as Unicode characters.
+    QString FTextFamily;
+    // The run being written: fragments whose properties write alike (a
+    // Symbol-font run in the text's font and the text around it) go out as
+    // one group, as a reader reads them back as one.
+    std::string FRunProperties, FRunText;
 };
 
 std::string TWriter::Run()
@@ -54,12 +64,12 @@ std::string TWriter::Run()
         CollectTables(*P);
     FOut += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
     for (size_t i = 0; i < FFonts.size(); ++i) {
-        FOut += "{\\f" + std::to_string(i) + (IsSymbolFamily(FFonts[i]) ? "\\fnil\\fcharset2 " : "\\fnil\\fcharset0 ");
+        FOut += "{\\f" + std::to_string(i) + "\\fnil\\fcharset0 ";
         const QStringList Pieces = FFonts[i].split(';');
         for (qsizetype k = 0; k < Pieces.size(); ++k) {
             if (k > 0)
                 FOut += "\\'3b"; // a semicolon would end the name
-            Text(Pieces[k], false);
+            Text(Pieces[k]);
         }
         FOut += ";}";
     }
@@ -95,7 +105,7 @@ void TWriter::CollectTables(const QTextDocument& Part)
         for (auto It = B.begin(); !It.atEnd(); ++It) {
             const QTextCharFormat F = It.fragment().charFormat();
             const QString Family = FamilyOf(F);
-            if (FontIndex(Family) < 0)
+            if (!IsSymbolFamily(Family) && FontIndex(Family) < 0)
                 FFonts.push_back(Family);
             for (const QBrush& Brush : {F.foreground(), F.background()})
                 if (Brush.style() != Qt::NoBrush && ColorIndex(Brush.color()) == 0)
@@ -168,6 +178,12 @@ void TWriter::Block(const QTextBlock& B)
     }
     FOut += ' ';
     ListMarker(B);
+    FTextFamily = DefaultFontFamily;
+    for (auto It = B.begin(); !It.atEnd(); ++It)
+        if (const QString Family = FamilyOf(It.fragment().charFormat()); !IsSymbolFamily(Family)) {
+            FTextFamily = Family;
+            break;
+        }
     int OpenField = 0;
     QString OpenInstruction;
     for (auto It = B.begin(); !It.atEnd(); ++It) {
@@ -176,12 +192,14 @@ void TWriter::Block(const QTextBlock& B)
         const int Id = C.intProperty(RpFieldId);
         const QString Instruction = C.stringProperty(RpFieldInstruction);
         const bool Same = Id == OpenField && Instruction == OpenInstruction;
+        if (!Same || C.isImageFormat())
+            FlushRun();
         if (!Same && OpenField != 0)
             FOut += "}}";
         OpenInstruction = Instruction;
         if (!Same && Id != 0) {
             FOut += "{\\field{\\*\\fldinst ";
-            Text(C.stringProperty(RpFieldInstruction), false);
+            Text(C.stringProperty(RpFieldInstruction));
             FOut += "}{\\fldrslt ";
         }
         OpenField = Id;
@@ -191,6 +209,7 @@ void TWriter::Block(const QTextBlock& B)
         } else
             Run(C, Fragment.text());
     }
+    FlushRun();
     if (OpenField != 0)
         FOut += "}}";
 }
@@ -210,13 +229,49 @@ void TWriter::ListMarker(const QTextBlock& B)
     FOut += "{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360{\\pntxta .}}";
 }
 
+// Symbol-font characters go out as the Unicode characters they show, in
+// the text's font: other programs have no Symbol encoding and show its
+// codes as blanks or Latin letters.
+QString SymbolAsUnicode(const QString& Text)
+{
+    QString Out;
+    Out.reserve(Text.size());
+    for (const QChar Q : Text) {
+        char16_t C = Q.unicode();
+        // the reader gives the bytes of a symbol font as U+F020..U+F0FF
+        if (C >= 0xF020 && C <= 0xF0FF)
+            C &= 0xFF;
+        Out += QChar(C < 0x100 ? SymbolToUnicode(C) : C);
+    }
+    return Out;
+}
+
 void TWriter::Run(const QTextCharFormat& F, const QString& Text)
 {
-    FOut += '{';
-    CharProperties(F);
-    FOut += ' ';
-    this->Text(Text, IsSymbolFamily(FamilyOf(F)));
-    FOut += '}';
+    const bool Symbol = IsSymbolFamily(FamilyOf(F));
+    QTextCharFormat Written = F;
+    if (Symbol)
+        Written.setFontFamilies({FTextFamily});
+    else
+        FTextFamily = FamilyOf(F);
+    std::string Properties;
+    std::swap(FOut, Properties);
+    CharProperties(Written);
+    std::swap(FOut, Properties);
+    if (Properties != FRunProperties)
+        FlushRun();
+    FRunProperties = std::move(Properties);
+    std::swap(FOut, FRunText);
+    this->Text(Symbol ? SymbolAsUnicode(Text) : Text);
+    std::swap(FOut, FRunText);
+}
+
+void TWriter::FlushRun()
+{
+    if (!FRunText.empty())
+        FOut += '{' + FRunProperties + ' ' + FRunText + '}';
+    FRunProperties.clear();
+    FRunText.clear();
 }
 
 void TWriter::CharProperties(const QTextCharFormat& F)
@@ -242,15 +297,10 @@ void TWriter::CharProperties(const QTextCharFormat& F)
         FOut += "\\highlight" + std::to_string(ColorIndex(F.background().color()));
 }
 
-void TWriter::Text(const QString& Text, bool Symbol)
+void TWriter::Text(const QString& Text)
 {
-    static const char Hex[] = "0123456789abcdef";
     for (const QChar Q : Text) {
-        char16_t C = Q.unicode();
-        // the reader gives the bytes of a symbol font as U+F020..U+F0FF;
-        // they go back out as those bytes
-        if (Symbol && C >= 0xF020 && C <= 0xF0FF)
-            C &= 0xFF;
+        const char16_t C = Q.unicode();
         if (C == '\\' || C == '{' || C == '}') {
             FOut += '\\';
             FOut += static_cast<char>(C);
@@ -268,11 +318,7 @@ void TWriter::Text(const QString& Text, bool Symbol)
             continue;
         else if (C < 0x80)
             FOut += static_cast<char>(C);
-        else if (Symbol && C < 0x100) {
-            FOut += "\\'";
-            FOut += Hex[C >> 4];
-            FOut += Hex[C & 15];
-        } else
+        else
             FOut += "\\u" + std::to_string(static_cast<int16_t>(C)) + "?";
     }
 }

@@ -70,6 +70,10 @@ const std::vector<TKvHelpTopic>& TKvHelpForm::Topics()
         {QStringLiteral("GoToCell"), QStringLiteral("Go to Cell"), QStringLiteral(":/help/gotocell.html")},
         {QStringLiteral("AssignColumns"), QStringLiteral("Assigning columns to graphs"), QStringLiteral(":/help/assigncolumns.html")},
         {QStringLiteral("FileFormats"), QStringLiteral("File formats"), QStringLiteral(":/help/fileformats.html")},
+        {QStringLiteral("GraphWindow"), QStringLiteral("The graph window"), QStringLiteral(":/help/graphwindow.html")},
+        {QStringLiteral("OutfitParameters"), QStringLiteral("Graph, axis and legend parameters"), QStringLiteral(":/help/parameters.html")},
+        {QStringLiteral("Calculations"), QStringLiteral("Calculations on a series"), QStringLiteral(":/help/calculations.html")},
+        {QStringLiteral("Reports"), QStringLiteral("Reports"), QStringLiteral(":/help/reports.html")},
     };
     return List;
 }

@@ -12,5 +12,9 @@ namespace kv {
 
 void DrawCaption(QPainter& Painter, const QRect& Rect, const QString& Markup, int Alignment);
 QString CaptionText(const QString& Markup);
+// The caption as rich text for a label that wraps its lines: superscripts,
+// subscripts and styles as tags, symbol-font letters as the Unicode
+// characters they show.
+QString CaptionHtml(const QString& Markup);
 
 } // namespace kv

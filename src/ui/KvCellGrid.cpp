@@ -58,9 +58,18 @@ void TKvCellGrid::SetColCount(int Count)
     viewport()->update();
 }
 
+// The grid fills its window: below the owner's rows come empty ones down
+// to the bottom edge, never a grey area.
+int TKvCellGrid::RowsToFill() const
+{
+    const int Free = viewport()->height() - FLockedRows * FRowHeight;
+    return FLockedRows + std::max((Free + FRowHeight - 1) / FRowHeight, 1);
+}
+
 void TKvCellGrid::SetRowCount(int Count)
 {
-    FRowCount = std::max(Count, FLockedRows + 1);
+    FAskedRows = Count;
+    FRowCount = std::max({Count, FLockedRows + 1, RowsToFill()});
     FActive.Row = std::min(FActive.Row, FRowCount - 1);
     UpdateScrollBars();
     viewport()->update();
@@ -116,7 +125,8 @@ int TKvCellGrid::VisibleScrollableRows() const
 
 void TKvCellGrid::UpdateScrollBars()
 {
-    const int Scrollable = FRowCount - FLockedRows;
+    // the rows that only fill the window scroll nothing
+    const int Scrollable = std::max(FAskedRows, FLockedRows + 1) - FLockedRows;
     verticalScrollBar()->setRange(0, std::max(Scrollable - VisibleScrollableRows(), 0));
     verticalScrollBar()->setPageStep(VisibleScrollableRows());
     verticalScrollBar()->setSingleStep(1);
@@ -326,6 +336,8 @@ void TKvCellGrid::PaintCell(QPainter& Painter, int Row, int Col, const QRect& Re
 void TKvCellGrid::resizeEvent(QResizeEvent* Event)
 {
     QAbstractScrollArea::resizeEvent(Event);
+    FRowCount = std::max({FAskedRows, FLockedRows + 1, RowsToFill()});
+    FActive.Row = std::min(FActive.Row, FRowCount - 1);
     UpdateScrollBars();
 }
 

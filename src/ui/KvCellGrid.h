@@ -59,6 +59,8 @@ public:
     int ColCount() const { return static_cast<int>(FColWidths.size()); }
     void SetRowCount(int Count);
     int RowCount() const { return FRowCount; }
+    // The rows it takes to reach the bottom of the window.
+    int RowsToFill() const;
     void SetLockedRows(int Count);
     int LockedRows() const { return FLockedRows; }
     void SetColWidth(int Col, int Width);
@@ -155,6 +157,7 @@ private:
 
     std::vector<int> FColWidths;
     int FRowCount = 20;
+    int FAskedRows = 20; // the owner's rows; FRowCount adds those filling the window
     int FLockedRows = 1;
     int FRowHeight = 21;
     TKvGridCoord FActive;

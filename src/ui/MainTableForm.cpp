@@ -7,6 +7,7 @@
 #include "KvCaptionPainter.h"
 #include "KvCellGrid.h"
 #include "KvIcons.h"
+#include "KvQuestionBox.h"
 #include "graphwindow/GraphParametersForm.h"
 #include "table/CharTableForm.h"
 #include "table/ImportTableForm.h"
@@ -15,6 +16,7 @@
 #include "foundation/KvErrors.h"
 #include "foundation/KvFormatSettings.h"
 #include "foundation/KvLargeIniFile.h"
+#include "foundation/KvMissing.h"
 #include "foundation/KvStrings.h"
 
 #include <QActionGroup>
@@ -58,18 +60,30 @@ TMainTableForm::TMainTableForm(TKvDocument& Document, const TKvPaths& Paths, QWi
     : QMainWindow(Parent), FDocument(Document), FPaths(Paths)
 {
     setWindowTitle("Plot / Data Table");
+    // Dialogs belong to the window that asked (a graph window as often as
+    // this one), so focus goes back there when they close.
     Services.Ask = [this](const QString& Text, QMessageBox::StandardButtons Buttons) {
-        return QMessageBox::warning(this, "Kurvex", Text, Buttons);
+        QWidget* Parent = DialogParent();
+        const auto Box = MakeQuestionBox(Parent, Text, Buttons);
+        const auto Answer = static_cast<QMessageBox::StandardButton>(Box->exec());
+        Parent->activateWindow();
+        return Answer;
     };
-    Services.ShowError = [this](const QString& Text) { QMessageBox::critical(this, "Kurvex", Text); };
-    Services.ShowInfo = [this](const QString& Text) { QMessageBox::information(this, "Kurvex", Text); };
+    Services.ShowError = [this](const QString& Text) { QMessageBox::critical(DialogParent(), "Kurvex", Text); };
+    Services.ShowInfo = [this](const QString& Text) { QMessageBox::information(DialogParent(), "Kurvex", Text); };
     Services.OpenFileName = [this](const QString& Title, const QString& Start, const QString& Filter,
                                    QString& Selected) {
-        return QFileDialog::getOpenFileName(this, Title, Start, Filter, &Selected);
+        QWidget* Parent = DialogParent();
+        const QString File = QFileDialog::getOpenFileName(Parent, Title, Start, Filter, &Selected);
+        Parent->activateWindow();
+        return File;
     };
     Services.SaveFileName = [this](const QString& Title, const QString& Start, const QString& Filter,
                                    QString& Selected) {
-        return QFileDialog::getSaveFileName(this, Title, Start, Filter, &Selected);
+        QWidget* Parent = DialogParent();
+        const QString File = QFileDialog::getSaveFileName(Parent, Title, Start, Filter, &Selected);
+        Parent->activateWindow();
+        return File;
     };
     Services.RunImportDialog = [](TImportTableForm& Dialog) { return Dialog.exec() == QDialog::Accepted; };
     Services.Beep = [] { QApplication::beep(); };
@@ -196,7 +210,7 @@ void TMainTableForm::CreateActions()
     AddAction("EditCopy", "&Copy", "Copies the selection and puts it on the Clipboard", QKeySequence::Copy,
               &F::EditCopy);
     AddAction("EditPaste", "&Paste", "Inserts Clipboard contents", QKeySequence::Paste, &F::EditPaste);
-    AddAction("EditDelete", "&Delete        Del", "Erases the selection", Qt::Key_Delete, &F::EditDelete);
+    AddAction("EditDelete", "&Delete", "Erases the selection", Qt::Key_Delete, &F::EditDelete); // the menu adds "Del"
     AddAction("InsertCell", "Insert Cell", "", Qt::Key_Insert, &F::InsertCell);
     AddAction("InsertRow", "Insert Row", "", Qt::CTRL | Qt::Key_Insert, &F::InsertRow);
     AddAction("InsertColumn", "Insert Column", "", Qt::SHIFT | Qt::Key_Insert, &F::InsertColumn);
@@ -372,7 +386,7 @@ void TMainTableForm::CreateGrid()
     // A number wider than its cell shows fewer digits, never a cut-off text.
     FGrid->OnFitCellText = [this](int Row, int Col, int MaxLength) {
         const int r = DataRow(Row);
-        if (r < 0 || Col < 1 || r >= FDocument.Table.Data(Col).Count())
+        if (r < 0 || Col < 1 || r >= FDocument.Table.Data(Col).Count() || IsMissing(FDocument.Table.Data(Col)[r]))
             return QString();
         return Q(FloatToTextMaxLength(MaxLength, FDocument.Table.Data(Col)[r]));
     };
@@ -411,7 +425,7 @@ void TMainTableForm::ConnectModel()
     FDocument.Table.AddModifiedObserver([this](bool Modified) { FPanels[0]->setText(Modified ? "Modified" : ""); });
     FDocument.Table.OnMessage = [this](const std::string& Message) { ApplyMessage(Message); };
     FDocument.ConfirmClear = [this] {
-        return Ask("Data have been modified!\rDo really want to clear all data?",
+        return Ask("Data have been modified!\rDo you really want to clear all data?",
                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
     FPanels[0]->setText(FDocument.Table.Modified() ? "Modified" : "");
@@ -492,7 +506,7 @@ QString TMainTableForm::CellText(int Row, int Col) const
     if (Col == 0)
         return QString::number(r + 1);
     const TKvLiveVector& V = T.Data(Col);
-    return r < V.Count() ? Q(FloatToText(V[r])) : QString();
+    return r < V.Count() && !IsMissing(V[r]) ? Q(FloatToText(V[r])) : QString(); // an empty cell shows nothing
 }
 
 void TMainTableForm::CellAttributes(int Row, int Col, TKvCellAttributes& A) const
@@ -747,8 +761,11 @@ void TMainTableForm::EditCut()
         Field->cut();
         return;
     }
+    // The cut cells become empty; the values below stay in their rows.
     EditCopy();
-    EditDelete();
+    const TKvCellRange Active{ActiveColumn(), ActiveDataRow(), ActiveColumn(), ActiveDataRow()};
+    FDocument.Table.EmptyRanges(FGrid->HasSelection() ? SelectedRanges() : std::vector<TKvCellRange>{Active});
+    RefreshGrid();
 }
 
 void TMainTableForm::EditPaste()
@@ -897,6 +914,15 @@ void TMainTableForm::GoToCell(int Column, int Row)
 
 // ---------------------------------------------------------------- questions
 
+QWidget* TMainTableForm::DialogParent()
+{
+    QWidget* Active = QApplication::activeWindow();
+    // a dialog that is open itself is no owner to come back to
+    if (Active && (qobject_cast<QDialog*>(Active) || Active->isModal()))
+        Active = Active->parentWidget() ? Active->parentWidget()->window() : nullptr;
+    return Active ? Active : this;
+}
+
 QMessageBox::StandardButton TMainTableForm::Ask(const QString& Text, QMessageBox::StandardButtons Buttons)
 {
     // The texts keep their CR line breaks; the box shows them as lines.
@@ -910,7 +936,7 @@ void TMainTableForm::Beep() { Services.Beep(); }
 bool TMainTableForm::AskOverwrite()
 {
     return !FDocument.Table.Modified() ||
-           Ask("Data have been modified!\rDo really want to overwrite the data?", QMessageBox::Yes | QMessageBox::No) ==
+           Ask("Data have been modified!\rDo you really want to overwrite the data?", QMessageBox::Yes | QMessageBox::No) ==
                QMessageBox::Yes;
 }
 
@@ -1029,12 +1055,23 @@ bool TMainTableForm::ExportTable(const QString& FileName, char Separator)
     }
 }
 
+// Data file dialogs start in the folder of the file last opened or saved,
+// else in the documents folder, with no file name filled in.
+QString TMainTableForm::DataFileFolder() const
+{
+    // Until a file is opened or saved the current file names the documents folder.
+    const QString Current = Q(FDocument.Table.CurrentFile);
+    if (!Current.isEmpty() && FDocument.Table.CurrentFile != FPaths.DocumentsFolder && !QFileInfo(Current).isDir())
+        return QFileInfo(Current).absolutePath() + "/";
+    return Q(FPaths.DocumentsFolder);
+}
+
 void TMainTableForm::Open()
 {
     if (!AskOverwrite())
         return;
     QString Filter = DataFileFilter;
-    const QString Name = Services.OpenFileName("Load plot data", Q(FDocument.Table.CurrentFile),
+    const QString Name = Services.OpenFileName("Load plot data", DataFileFolder(),
                                                QString("%1;;%2").arg(DataFileFilter, TextTablesFilter), Filter);
     if (!Name.isEmpty())
         OpenAnyFile(Name);
@@ -1046,7 +1083,7 @@ bool TMainTableForm::SaveDocument()
 {
     QString Filter = DataFileFilter;
     QString Name =
-        Services.SaveFileName("Save the active file as", Q(FDocument.Table.CurrentFile), DataFileFilter, Filter);
+        Services.SaveFileName("Save the active file as", DataFileFolder(), DataFileFilter, Filter);
     if (Name.isEmpty())
         return false;
     if (QFileInfo(Name).suffix().isEmpty())

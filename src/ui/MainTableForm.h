@@ -53,12 +53,17 @@ public:
         std::function<bool(TImportTableForm& Dialog)> RunImportDialog;
     };
 
-    static constexpr const char* DataFileFilter = "Lumetra Plot - data (*.plt)";
+    static constexpr const char* DataFileFilter = "Kurvex data (*.plt)";
 
     TMainTableForm(TKvDocument& Document, const TKvPaths& Paths, QWidget* Parent = nullptr);
     ~TMainTableForm() override;
 
     TServices Services;
+    // The window a question or file dialog belongs to: the program's
+    // active window (the graph window that asked), else this one.
+    QWidget* DialogParent();
+    // Where the data file dialogs start.
+    QString DataFileFolder() const;
 
     TKvDocument& Document() { return FDocument; }
     TKvCellGrid* Grid() const { return FGrid; }

@@ -1,5 +1,7 @@
 #include "KvGraphWindowModel.h"
 
+#include "foundation/KvLargeIniFile.h"
+
 #include "graph/KvCalculationFactory.h"
 
 #include <QFileInfo>
@@ -200,6 +202,35 @@ void TKvGraphWindowModel::SaveOutfit(TKvIniList& Ini) const
 {
     Graph.SaveToIni(Ini, "Graph");
     Legend.SaveToIni(Ini, "Graph.Legend");
+}
+
+void TKvGraphWindowModel::LoadOutfitFile(const std::string& FileName)
+{
+    const TKvLargeIniFile Store(FileName);
+    // What a new window writes is what every outfit holds.
+    TKvIniList Complete;
+    TKvGraphWindowModel(Tag).SaveOutfit(Complete);
+    TKvStringList Sections, Keys;
+    Complete.ReadSections(Sections);
+    for (const std::string& Section : Sections) {
+        if (!Store.SectionExists(Section))
+            throw EFileError("The outfit file " + FileName + " is damaged: it has no section [" + Section +
+                             "]. The graph keeps its look.");
+        Complete.ReadSection(Section, Keys);
+        for (const std::string& Key : Keys)
+            if (Store.ReadString(Section, Key, "\x01missing") == "\x01missing")
+                throw EFileError("The outfit file " + FileName + " is damaged: [" + Section + "] has no key " +
+                                 Key + ". The graph keeps its look.");
+    }
+    LoadOutfit(Store);
+}
+
+void TKvGraphWindowModel::ResetOutfit()
+{
+    // Every key of a new window's outfit, so nothing of the old look stays.
+    TKvIniList Defaults;
+    TKvGraphWindowModel(Tag).SaveOutfit(Defaults);
+    LoadOutfit(Defaults);
 }
 
 void TKvGraphWindowModel::LoadOutfit(const TKvIniList& Ini)

@@ -75,6 +75,14 @@ public:
     // Outfit files: graph under "Graph", legend under "Graph.Legend".
     void SaveOutfit(TKvIniList& Ini) const;
     void LoadOutfit(const TKvIniList& Ini);
+    // Reads an outfit file and applies it; a file that lacks a section or
+    // key every outfit has (cut short, or no outfit at all) raises
+    // EFileError naming the file and what is missing, and nothing of it is
+    // applied.
+    void LoadOutfitFile(const std::string& FileName);
+    // Gives graph, axes and legend the look of a new window (the series
+    // keep theirs): a window reused for another document starts from it.
+    void ResetOutfit();
 
 private:
     void ApplyInitialOutfit();

@@ -155,12 +155,19 @@ void TKvWorkspace::SaveGraphs(TKvIniList& Store)
 
 void TKvWorkspace::LoadGraphs(const TKvIniList& Store)
 {
+    // Keys a file lacks keep a new window's values, not the last document's.
+    for (auto& W : FWindows)
+        if (W)
+            W->ResetOutfit();
     RebuildGraphWindows();
     for (int32_t n = 1; n <= WindowCount(); ++n)
         Window(n).LoadCalculations(Store, GraphSectionName(n));
     RebuildGraphWindows();
     for (int32_t n = 1; n <= WindowCount(); ++n)
         Window(n).LoadFromIni(Store, GraphSectionName(n), Document.Table.Screen);
+    // The views showed the models before the file's keys were read.
+    if (OnWindowsRebuilt)
+        OnWindowsRebuilt();
 }
 
 void TKvWorkspace::ClearGraphs()

@@ -46,8 +46,9 @@ public:
     // The Window menu list: "Data Table", then the graphs' plain titles.
     const std::vector<QString>& WindowList() const { return FWindowList; }
 
-    // Told before a window model is destroyed and after every rebuild, so
-    // the views over the models follow them.
+    // Told before a window model is destroyed and after every rebuild (and
+    // once more after a file's graph keys are read), so the views over the
+    // models follow them.
     std::function<void(TKvGraphWindowModel&)> OnWindowRemoving;
     std::function<void()> OnWindowsRebuilt;
 

@@ -5,6 +5,7 @@
 
 #include "document/KvColumnFormula.h"
 #include "foundation/KvErrors.h"
+#include "foundation/KvMissing.h"
 
 #include <filesystem>
 #include <fstream>
@@ -60,12 +61,16 @@ public:
 
     explicit TFakeFormula(std::map<std::string, TFunction> Known) : FKnown(std::move(Known)) {}
 
-    // The value of column k in Row, as the parser's column functions read it.
+    // The value of column k in Row, as the parser's column functions read
+    // it: an empty cell raises EMissingValue.
     static double Cell(TColumns Columns, int32_t k, int32_t Row)
     {
         if (k < 1 || k > static_cast<int32_t>(Columns.size()))
             throw kv::ERangeError("Column does not exist");
-        return Columns[static_cast<size_t>(k - 1)]->GetValue(Row - 1);
+        const double X = Columns[static_cast<size_t>(k - 1)]->GetValue(Row - 1);
+        if (kv::IsMissing(X))
+            throw kv::EMissingValue();
+        return X;
     }
 
     void BindColumns(TColumns Columns) override { FColumns = Columns; }

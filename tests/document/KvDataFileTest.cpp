@@ -3,6 +3,7 @@
 #include "foundation/KvErrors.h"
 #include "foundation/KvFormatSettings.h"
 #include "foundation/KvLargeIniFile.h"
+#include "support/KvValuesText.h"
 
 #include <gtest/gtest.h>
 
@@ -203,21 +204,48 @@ TEST_F(DataFileTest, DamagedFileLoadsWhatIsReadable)
     EXPECT_EQ(Doc.Table.RowNumberWidth, 80);         // "abc" is no width
     EXPECT_EQ(Doc.Table.Column(1).Header, "Time");   // the first of two sections wins
     EXPECT_EQ(Doc.Table.Column(1).Width, 80);
-    EXPECT_EQ(Values(Doc, 1), (std::vector<double>{1, 2, 3, 5})); // unreadable pieces skipped
+    // the unreadable piece and the empty one keep their rows, empty
+    EXPECT_EQ(kv::test::ValuesText(Doc.Table.Data(1).Values()), "1 2 - 3 - 5");
     EXPECT_EQ(Values(Doc, 4), (std::vector<double>(6, 7.0)));     // column D's values sit in Column(3)
     // B does not compile: every row reported, nothing stored
     EXPECT_TRUE(Values(Doc, 2).empty());
-    // C reads one row ahead of A: the rows past A's end are reported
-    EXPECT_EQ(Values(Doc, 3), (std::vector<double>{2, 3, 5}));
-    ASSERT_EQ(Messages.size(), 9u);
+    // C reads one row ahead of A: empty where A is, the row past A's end reported
+    EXPECT_EQ(kv::test::ValuesText(Doc.Table.Data(3).Values()), "2 - 3 - 5");
+    ASSERT_EQ(Messages.size(), 8u);
     EXPECT_EQ(Messages[0], "Error in Cell: B1 Error parsing expression:\rA(#)*");
-    EXPECT_EQ(Messages[6], "Error in Cell: C4 row 5 holds no value");
-    EXPECT_EQ(Doc.Table.LastMessage(), "Error in Cell: C6 row 7 holds no value");
+    EXPECT_EQ(Messages[6], "Error in Cell: C6 row 7 holds no value");
+    // the load says what it could not read, and the report keeps it
+    EXPECT_EQ(Doc.Table.LastMessage(), DataFolder + "/document-damaged.plt: Column A: 1 entry could not be read "
+                                                    "and is left empty (row 3)");
+    ASSERT_EQ(Doc.LoadReport().Columns.size(), 1u);
+    EXPECT_EQ(Doc.LoadReport().Columns[0].Column, 1);
+    EXPECT_EQ(Doc.LoadReport().Columns[0].Entries.Rows, (std::vector<int32_t>{2}));
     // the fit formulas are added to the known ones, duplicates removed
     EXPECT_EQ(Doc.Table.GraphFormulas, (kv::TKvStringList{"sin(x)", "A*X+B"}));
     EXPECT_EQ(Doc.Assignment.Graphs.front().XAxis, (std::vector<int32_t>{1, 1}));
     EXPECT_EQ(Doc.Assignment.Graphs.front().YAxis, (std::vector<int32_t>{2, 2}));
     EXPECT_TRUE(Doc.Assignment.IsValidSlot(1, 1, Doc.Table.MaxColumns()));
+}
+
+// Empty cells after a column's last value are no data: the save writes
+// none, so a column ending in empty or unreadable pieces loads the same
+// before and after a save (a lone unreadable piece leaves the column empty).
+TEST_F(DataFileTest, EmptyCellsAtAColumnsEndAreNoData)
+{
+    const std::string File = Folder.File("ends.plt");
+    std::ofstream(File) << "[Table]\nMaxColumns=3\n[Column(0)]\nData=1;;\n[Column(1)]\nData=7lu\n"
+                           "[Column(2)]\nData=;2;NA\n";
+    Doc.LoadFromFile(File);
+    EXPECT_EQ(kv::test::ValuesText(Doc.Table.Data(1).Values()), "1");
+    EXPECT_TRUE(Values(Doc, 2).empty());
+    EXPECT_EQ(kv::test::ValuesText(Doc.Table.Data(3).Values()), "- 2");
+    EXPECT_EQ(Doc.LoadReport().Columns.size(), 2u) << "the unreadable pieces are still named";
+    Doc.SaveToFile(File);
+    kv::TKvDocument Again;
+    Again.LoadFromFile(File);
+    for (int32_t k = 1; k <= 3; ++k)
+        EXPECT_EQ(kv::test::ValuesText(Again.Table.Data(k).Values()), kv::test::ValuesText(Doc.Table.Data(k).Values()))
+            << "column " << k;
 }
 
 TEST_F(DataFileTest, MissingFileChangesNothing)

@@ -1,6 +1,8 @@
 #include "DocumentTestSupport.h"
 #include "document/KvDataTable.h"
 #include "foundation/KvFormatSettings.h"
+#include "foundation/KvMissing.h"
+#include "support/KvValuesText.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +26,7 @@ protected:
         auto V = Table.Data(k).Values();
         return {V.begin(), V.end()};
     }
+    std::string Cells(int32_t k) const { return kv::test::ValuesText(Table.Data(k).Values()); }
 
     kv::TKvDataTable Table;
     std::vector<std::string> Messages;
@@ -55,15 +58,16 @@ TEST_F(TableEditingTest, PastedBlockReproducesTheCopy)
     const TKvCellRange Block{1, 0, 2, 1};
     const std::string Text = Table.CopyText(std::span{&Block, 1});
     EXPECT_EQ(Table.PasteText(Text, 4, 3), 5);
-    EXPECT_EQ(Values(4), (std::vector<double>{0, 0, 0, 1, 2}));
-    EXPECT_EQ(Values(5), (std::vector<double>{0, 0, 0, 4, 5}));
+    // the rows above the paste were never given: they are empty
+    EXPECT_EQ(Cells(4), "- - - 1 2");
+    EXPECT_EQ(Cells(5), "- - - 4 5");
     EXPECT_TRUE(Table.Modified());
     EXPECT_TRUE(Messages.empty());
 }
 
 struct TPasteCase {
     const char* Text;
-    std::vector<double> A, B, C;
+    const char *A, *B, *C; // values as ValuesText gives them
 };
 
 class PasteTest : public testing::TestWithParam<TPasteCase> {};
@@ -72,10 +76,7 @@ TEST_P(PasteTest, SplitsLinesAndCells)
 {
     kv::TKvDataTable Table;
     Table.PasteText(GetParam().Text, 1, 0);
-    auto Get = [&](int32_t k) {
-        auto V = Table.Data(k).Values();
-        return std::vector<double>(V.begin(), V.end());
-    };
+    auto Get = [&](int32_t k) { return kv::test::ValuesText(Table.Data(k).Values()); };
     EXPECT_EQ(Get(1), GetParam().A);
     EXPECT_EQ(Get(2), GetParam().B);
     EXPECT_EQ(Get(3), GetParam().C);
@@ -83,14 +84,16 @@ TEST_P(PasteTest, SplitsLinesAndCells)
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, PasteTest,
-    testing::Values(TPasteCase{"1 2 3", {1, 2, 3}, {}, {}},           // blanks end lines
-                    TPasteCase{"1\t2\t3", {1}, {2}, {3}},             // tabs separate cells
-                    TPasteCase{"1;2\r\n3;4\r\n", {1, 3}, {2, 4}, {}}, // any non-number separates
-                    TPasteCase{"1\r2", {1, 2}, {}, {}},               // CR alone ends a line
-                    TPasteCase{"1\r2\n3\r\n4\r\n", {1, 2, 3, 4}, {}, {}}, // mixed line ends, one row each
-                    TPasteCase{"1\t2\r3 4\r", {1, 3}, {2, 4}, {}},  // with line ends blanks separate cells
-                    TPasteCase{"1\r\r\n2", {1, 0, 2}, {}, {}},      // an empty line between CR and CR LF
-                    TPasteCase{"\n\n5", {0, 0, 5}, {}, {}}));         // empty lines are rows
+    testing::Values(TPasteCase{"1 2 3", "1 2 3", "", ""},               // blanks end lines
+                    TPasteCase{"1\t2\t3", "1", "2", "3"},                // tabs separate cells
+                    TPasteCase{"1;2\r\n3;4\r\n", "1 3", "2 4", ""},    // any non-number separates
+                    TPasteCase{"1\r2", "1 2", "", ""},                  // CR alone ends a line
+                    TPasteCase{"1\r2\n3\r\n4\r\n", "1 2 3 4", "", ""}, // mixed line ends, one row each
+                    TPasteCase{"1\t2\r3 4\r", "1 3", "2 4", ""},       // with line ends blanks separate cells
+                    TPasteCase{"1\r\r\n2", "1 - 2", "", ""},         // an empty line between CR and CR LF
+                    TPasteCase{"\n\n5", "- - 5", "", ""},             // empty lines are rows of empty cells
+                    TPasteCase{"1\t\t3\n\t5\t", "1 -", "- 5", "3 -"}, // an empty field is an empty cell
+                    TPasteCase{"1\t \t3 4\n", "1", "-", "3"}));      // a blank field too; in a field blanks separate
 
 TEST_F(TableEditingTest, PasteUsesTheLocaleDecimalSeparator)
 {
@@ -124,6 +127,30 @@ TEST_F(TableEditingTest, PasteBeyondTheLastColumnIsIgnored)
     Table.PasteText("1\t2\t3", 25, 0);
     EXPECT_EQ(Values(25), (std::vector<double>{1}));
     EXPECT_EQ(Values(26), (std::vector<double>{2}));
+}
+
+// Empty cells travel through copy and paste as empty fields, and a cut
+// leaves them empty in place: no value below moves, nothing becomes 0.
+TEST_F(TableEditingTest, EmptyCellsSurviveCopyCutAndPaste)
+{
+    Fill(1, {1, kv::MissingValue(), 3});
+    Fill(2, {4, 5, 6});
+    const TKvCellRange Block{1, 0, 2, 2};
+    const std::string Copied = Table.CopyText(std::span{&Block, 1});
+    EXPECT_EQ(Copied, "1\t4\n\t5\n3\t6");
+    EXPECT_EQ(Table.CopyText(1, 1), "");
+
+    const TKvCellRange Cut{2, 0, 2, 1};
+    Table.EmptyRanges(std::span{&Cut, 1});
+    EXPECT_EQ(Cells(2), "- - 6");
+    EXPECT_TRUE(Table.Modified());
+
+    Table.PasteText(Copied, 3, 0);
+    EXPECT_EQ(Cells(3), "1 - 3");
+    EXPECT_EQ(Cells(4), "4 5 6");
+    // Insert still puts a 0, and the empty cell moves down with the rest
+    Table.InsertCell(1, 0);
+    EXPECT_EQ(Cells(1), "0 1 - 3");
 }
 
 TEST_F(TableEditingTest, DeleteOfARangeMovesTheRestUp)
@@ -181,7 +208,7 @@ struct TEditCase {
     const char* Text;
     int32_t Row;
     bool Taken;
-    std::vector<double> After;
+    const char* After; // an emptied cell, and a row skipped over, are empty ("-")
 };
 
 class EndCellEditTest : public testing::TestWithParam<TEditCase> {};
@@ -192,16 +219,15 @@ TEST_P(EndCellEditTest, StoresWhatConverts)
     Table.Data(1).SetValue(0, 7);
     Table.Data(1).SetValue(1, 8);
     EXPECT_EQ(Table.EndCellEdit(1, GetParam().Row, GetParam().Text), GetParam().Taken);
-    auto V = Table.Data(1).Values();
-    EXPECT_EQ(std::vector<double>(V.begin(), V.end()), GetParam().After);
+    EXPECT_EQ(kv::test::ValuesText(Table.Data(1).Values()), GetParam().After);
     EXPECT_EQ(Table.Modified(), GetParam().Taken);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, EndCellEditTest,
-                         testing::Values(TEditCase{"3", 0, true, {3, 8}}, TEditCase{"", 0, true, {0, 8}},
-                                         TEditCase{"", 5, true, {7, 8}}, TEditCase{"1e", 0, false, {7, 8}},
-                                         TEditCase{"-2.5E1", 3, true, {7, 8, 0, -25}},
-                                         TEditCase{"nan", 0, false, {7, 8}}));
+                         testing::Values(TEditCase{"3", 0, true, "3 8"}, TEditCase{"", 0, true, "- 8"},
+                                         TEditCase{"", 5, true, "7 8"}, TEditCase{"1e", 0, false, "7 8"},
+                                         TEditCase{"-2.5E1", 3, true, "7 8 - -25"},
+                                         TEditCase{"nan", 0, false, "7 8"}));
 
 TEST_F(TableEditingTest, LiveCellsAreReadOnly)
 {

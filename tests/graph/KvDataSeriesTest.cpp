@@ -231,6 +231,71 @@ TEST(Series, ErrorBarPixelsAndCaps)
     EXPECT_TRUE(SameColor(Image.pixel(X + Right - 2, Y), Magenta));
 }
 
+// On logarithmic axes a bar runs from the pixel of v - e to that of v + e;
+// an end at or below zero reaches the plot's lower (left) edge.
+TEST(Series, ErrorBarsOnLogarithmicAxesMapTheirEnds)
+{
+    TTestGraph T;
+    for (TKvAxis* A : {T.Bottom, T.Left}) {
+        A->SetScaling(TKvAxScaling::AxLog);
+        FixAxis(*A, 1, 100);
+    }
+    auto& S = T.AddSeries(T.Vector({9.264, 2}), T.Vector({9.264, 2}));
+    const std::initializer_list<double> Error = {0.4732, 3};
+    S.SetdYPlus(&T.Vector(Error));
+    S.SetdYMinus(&T.Vector(Error));
+    S.SetdXPlus(&T.Vector(Error));
+    S.SetdXMinus(&T.Vector(Error));
+    T.Render();
+    struct TBar {
+        const char* Name;
+        const TKvIntegerVector& Pixels;
+        const TKvAxis* Axis;
+    };
+    for (const TBar& B : {TBar{"y+", S.dYPlusPixels(), T.Left}, TBar{"y-", S.dYMinusPixels(), T.Left},
+                          TBar{"x+", S.dXPlusPixels(), T.Bottom}, TBar{"x-", S.dXMinusPixels(), T.Bottom}}) {
+        SCOPED_TRACE(B.Name);
+        const bool Plus = B.Name[1] == '+';
+        const double Scale = B.Axis->Scale(), Start = B.Axis->LogStart();
+        const double Decades = std::log10((9.264 + (Plus ? 0.4732 : -0.4732)) / 9.264);
+        EXPECT_EQ(B.Pixels.GetValue(0), RoundHalfEven(std::fabs(Decades) / Scale));
+        const double SecondEnd = Plus ? std::log10(5.0 / 2) : std::log10(2.0) - Start;
+        EXPECT_EQ(B.Pixels.GetValue(1), RoundHalfEven(SecondEnd / Scale));
+    }
+    // The lower bar of the second point ends on the plot's bottom edge.
+    const TKvPoint P = *S.Points().PointPtr(1);
+    EXPECT_NEAR(P.Y + S.dYMinusPixels().GetValue(1), T.Left->Length, 1);
+    EXPECT_NEAR(P.X - S.dXMinusPixels().GetValue(1), 0, 1);
+}
+
+// A value at or below zero on a logarithmic axis is left out and breaks
+// the line, on either axis.
+TEST(Series, LogarithmicAxesBreakTheLineAtValuesBelowZero)
+{
+    for (const bool OnX : {true, false}) {
+        SCOPED_TRACE(OnX ? "X" : "Y");
+        TTestGraph T;
+        TKvAxis& A = OnX ? *T.Bottom : *T.Left;
+        A.SetScaling(TKvAxScaling::AxLog);
+        FixAxis(A, 1, 100);
+        FixAxis(OnX ? *T.Left : *T.Bottom, 0, 10);
+        auto& Log = T.Vector({2, 3, -1, 5, 0, 10, 20, 30});
+        auto& Linear = T.Vector({1, 2, 3, 4, 5, 6, 7, 8});
+        auto& S = OnX ? T.AddSeries(Log, Linear) : T.AddSeries(Linear, Log);
+        S.PointStyle.SetVisible(false);
+        S.LineStyle.SetColor(0x00FF00);
+        const QImage Image = T.Render();
+        EXPECT_EQ(S.LastPolylines, (std::vector<std::pair<int32_t, int32_t>>{{0, 2}, {5, 3}}));
+        // nothing runs along the plot's low edge
+        const TKvRect& P = T.Graph.World().PlotRect;
+        int Edge = 0;
+        for (int k = P.Top; k < P.Bottom; ++k)
+            Edge += OnX ? SameColor(Image.pixel(P.Left + 1, k), Qt::green)
+                        : SameColor(Image.pixel(P.Left + k - P.Top, P.Bottom - 2), Qt::green);
+        EXPECT_EQ(Edge, 0);
+    }
+}
+
 TEST(Series, FindPointPrefersTheHighestIndex)
 {
     TTestGraph T;

@@ -151,6 +151,21 @@ TEST(IntegralCurve, ExtremaSitWhereTheDataChangeSign)
     }
 }
 
+// The secondary axis is captioned from its curves, each kind once.
+TEST(SecondaryAxis, IsCaptionedFromItsCurves)
+{
+    const std::vector<double> Xs{0, 1, 2, 3, 4, 5, 6}, Ys{0, 1, 4, 9, 16, 25, 36};
+    TCalcGraph G(Xs, Ys);
+    G.Add<TKvDifferential>();
+    EXPECT_TRUE(G.Right->ShowCaption());
+    EXPECT_EQ(G.Right->AutoCaption().toStdString(), "dY/dX");
+    G.Add<TKvIntegral>();
+    G.Add<TKvASplineDifferential>();
+    EXPECT_EQ(G.Right->AutoCaption(), QString("dY/dX, \\s") + QChar(0xF2) + "\\sY dX");
+    EXPECT_EQ(PlainCaption(G.Right->AutoCaption()), QString("dY/dX, ") + QChar(0xF2) + "Y dX");
+    EXPECT_FALSE(G.Left->AutoCaption().contains("dY/dX")) << "the data's axis keeps its caption";
+}
+
 TEST(SecondaryAxis, IsFoundOrCreatedAndRestored)
 {
     const std::vector<double> Xs{0, 1, 2, 3, 4, 5, 6}, Ys{0, 1, 4, 9, 16, 25, 36};

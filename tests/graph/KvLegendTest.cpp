@@ -63,6 +63,75 @@ TEST(Legend, ColumnsOfThreeAndTwo)
     EXPECT_EQ(I[0].Caption.X, I[0].X + L.LineLength() + L.LineGap());
 }
 
+// A docked legend wraps into as many rows (top, bottom) or columns (left,
+// right) as it takes to fit along its edge, every entry inside it and the
+// plot beside it; a free one stays whole inside the graph.
+TEST(Legend, FitsTheGraph)
+{
+    struct TCase {
+        const char* Name;
+        TKvAxisPos Position;
+        bool Horizontal;
+        int W, H;
+        int MinLines;
+    };
+    for (const TCase& C : {TCase{"Top", TKvAxisPos::AxTopPos, true, 400, 400, 2},
+                           TCase{"Bottom", TKvAxisPos::AxBottomPos, true, 400, 400, 2},
+                           TCase{"Right", TKvAxisPos::AxRightPos, false, 800, 150, 2},
+                           TCase{"Left", TKvAxisPos::AxLeftPos, false, 800, 150, 2},
+                           TCase{"Free", TKvAxisPos::AxFreeFloating, false, 600, 400, 1}}) {
+        SCOPED_TRACE(C.Name);
+        TTestGraph T;
+        for (int k = 0; k < 7; ++k) {
+            auto& S = T.AddSeries(T.Vector({0, 1}), T.Vector({double(k), double(k + 1)}));
+            S.SetAutoCaption(QStringLiteral("Measured series %1").arg(k + 1));
+        }
+        auto& L = T.Graph.AddLegend();
+        L.SetHorizontal(C.Horizontal);
+        L.SetRows(1);
+        L.SetInGraphPosition(C.Position);
+        L.Left = C.W - 50; // a free legend put near the right edge
+        T.Render(C.W, C.H);
+        EXPECT_GE(L.ShownLines(), C.MinLines);
+        EXPECT_GE(L.Left, 0);
+        EXPECT_GE(L.Top, 0);
+        EXPECT_LE(L.Left + L.Width, C.W);
+        EXPECT_LE(L.Top + L.Height, C.H);
+        std::vector<std::pair<int32_t, int32_t>> Places;
+        for (const TKvLegendItem& I : L.Items()) {
+            EXPECT_GE(I.X, L.BorderGap());
+            EXPECT_LE(I.X + I.Width, L.Width - L.BorderGap());
+            EXPECT_LE(I.Y + L.RowHeight(), L.Height - L.BorderGap());
+            Places.emplace_back(I.X, I.Y);
+        }
+        std::sort(Places.begin(), Places.end());
+        EXPECT_EQ(std::unique(Places.begin(), Places.end()), Places.end()) << "two entries in one place";
+        const TKvRect& P = T.Graph.World().PlotRect;
+        switch (C.Position) {
+        case TKvAxisPos::AxTopPos: EXPECT_LE(L.Top + L.Height, P.Top); break;
+        case TKvAxisPos::AxBottomPos: EXPECT_GE(L.Top, P.Bottom); break;
+        case TKvAxisPos::AxRightPos: EXPECT_GE(L.Left, P.Right); break;
+        case TKvAxisPos::AxLeftPos: EXPECT_LE(L.Left + L.Width, P.Left); break;
+        case TKvAxisPos::AxFreeFloating: break;
+        }
+    }
+}
+
+// Every entry gets a place whatever number of rows is set.
+TEST(Legend, EveryEntryHasARow)
+{
+    TTestGraph T;
+    for (int k = 0; k < 7; ++k)
+        T.AddSeries(T.Vector({0, 1}), T.Vector({double(k), double(k + 1)}));
+    auto& L = T.Graph.AddLegend();
+    L.SetHorizontal(true);
+    L.SetRows(3);
+    T.Render(1200, 400);
+    EXPECT_EQ(Distinct(L.Items(), true).size(), 3u);
+    EXPECT_EQ(L.Height, 2 * L.BorderGap() + 3 * (L.RowHeight() + L.VerticalGap()) - L.VerticalGap());
+    EXPECT_GT(L.Items()[6].Y, L.Items()[5].Y);
+}
+
 TEST(Legend, ExcludedSeriesTakeNoRoom)
 {
     TTestGraph T;

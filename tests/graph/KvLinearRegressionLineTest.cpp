@@ -135,7 +135,7 @@ TEST(LinearRegressionLine, FormulaAndFitFollowTheLogarithmicAxes)
 TEST(LinearRegressionLine, ReportKeysInOrderAndThePercentKeysOnlyForNonZeroValues)
 {
     const TKvStringList Head{"Calculation", "Caption",   "Formula",   "CalcStart", "CalcStop",
-                             "DisplayStart", "DisplayStop", "DoFixedOffset", "AverageX", "VarianceX",
+                             "DisplayStart", "DisplayStop", "PointsUsed", "DoFixedOffset", "AverageX", "VarianceX",
                              "AverageY",    "VarianceY", "R",         "ChiSquare", "Offset", "DeltaOffset"};
     {
         TCalcGraph G({1, 2, 3, 4}, {1, 3, 2, 6});

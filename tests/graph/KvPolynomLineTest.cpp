@@ -27,7 +27,7 @@ TEST(PolynomLine, FitsAParabolaAndReportsItsKeysInOrder)
     EXPECT_LE(P.XValues[P.XValues.Count() - 1], 2);
     EXPECT_EQ(G.Keys("PolynomialRegression"),
               (TKvStringList{"Calculation", "Caption", "Formula", "CalcStart", "CalcStop", "DisplayStart",
-                             "DisplayStop", "Order", "AverageX", "VarianceX", "AverageY", "VarianceY", "r2",
+                             "DisplayStop", "PointsUsed", "Order", "AverageX", "VarianceX", "AverageY", "VarianceY", "r2",
                              "ChiSquare", "QRel%", "CoeffName(1)", "Coeff(1)", "CoeffName(2)", "Coeff(2)",
                              "CoeffName(3)", "Coeff(3)"}));
     EXPECT_EQ(G.Series->Results.ReadString("PolynomialRegression", "CoeffName(3)", ""), "c");

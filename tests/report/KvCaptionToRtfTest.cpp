@@ -1,6 +1,7 @@
 // Caption markup to formatted text: each toggle's run gets its formatting
 // on top of the field's own, unclosed runs go to the end, Symbol-font
-// letters stay the letter's code.
+// letters stay the letter's code in the document and are written to RTF as
+// the Unicode characters they show, in the field's font.
 
 #include "report/KvCaptionToRtf.h"
 #include "report/KvRtfReader.h"
@@ -54,10 +55,11 @@ TEST(KvCaptionToRtf, RunsOfEachToggle)
         const char* Caption;
         const QTextCharFormat* Base;
         const char* Expected;
+        const char* ReadBack = nullptr; // when the RTF reads back otherwise
     } Cases[] = {
         {"ab", &Plain, "a:- b:-"},
         {"x\\+2", &Plain, "x:- 2:^"},                       // never closed: to the end
-        {"\\sa\\sb", &Plain, "a:S b:-"},                     // the letter's code in the Symbol font
+        {"\\sa\\sb", &Plain, "a:S b:-", "\u03b1:- b:-"},  // the letter's code in the Symbol font
         {"x\\+\\b2\\b\\+y", &Plain, "x:- 2:B^ y:-"},         // combined toggles
         {"\\ii\\i\\uu\\u\\oo\\o\\-s\\-", &Plain, "i:I u:U o:O s:_"},
         {"\\bx\\by", &Bold, "x:B y:B"},                      // a bold field stays bold
@@ -68,9 +70,13 @@ TEST(KvCaptionToRtf, RunsOfEachToggle)
         EXPECT_EQ(Describe(*D.Body), C.Expected) << C.Caption;
         // the RTF text carries the same, and keeps the base size
         const std::string Rtf = CaptionToRtf(C.Caption, *C.Base);
-        EXPECT_EQ(Describe(*ReadRtf(Rtf).Body), C.Expected) << Rtf;
+        EXPECT_EQ(Describe(*ReadRtf(Rtf).Body), C.ReadBack ? C.ReadBack : C.Expected) << Rtf;
         EXPECT_NE(Rtf.find("\\fs22"), std::string::npos) << Rtf;
     }
-    const std::string Symbol = CaptionToRtf("\\sa\\s", Plain);
-    EXPECT_NE(Symbol.find("\\fcharset2 Symbol;"), std::string::npos) << Symbol;
+    QTextCharFormat Times = Plain;
+    Times.setFontFamilies({"Times New Roman"});
+    const std::string Symbol = CaptionToRtf("\\sa\\s = 1", Times);
+    EXPECT_EQ(Symbol.find("Symbol"), std::string::npos) << Symbol;
+    EXPECT_NE(Symbol.find("{\\f1\\fnil\\fcharset0 Times New Roman;}"), std::string::npos) << Symbol;
+    EXPECT_NE(Symbol.find("{\\f1\\fs22 \\u945?}"), std::string::npos) << Symbol;
 }

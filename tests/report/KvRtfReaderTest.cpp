@@ -168,7 +168,10 @@ TEST(KvRtfReader, WrittenReadAndWrittenAgainIsTheSame)
         const std::string First = WriteRtf(ReadRtfFile(Fixture(Name)));
         const TKvRtfDocument Again = ReadRtf(First);
         EXPECT_EQ(WriteRtf(Again), First) << Name;
-        EXPECT_EQ(Again.Body->toPlainText(), ReadRtfFile(Fixture(Name)).Body->toPlainText()) << Name;
+        // the text survives; Symbol-font letters come back as the Unicode letters they showed
+        QString Text = ReadRtfFile(Fixture(Name)).Body->toPlainText();
+        Text.replace(QString::fromUtf8("a\u00b6 \u03b1!\u03b2a"), QString::fromUtf8("\u03b1\u2202 \u03b1!\u03b2\u03b1"));
+        EXPECT_EQ(Again.Body->toPlainText(), Text) << Name;
     }
 }
 
@@ -214,11 +217,14 @@ TEST(KvRtfWriter, WritesControlWordsReadersKnow)
     F.setForeground(QColor(0, 0, 255));
     C.insertText(QString::fromUtf8("{x}\\ \u03b1\U0001D400"), F);
     const std::string Rtf = WriteRtf(D);
-    for (const char* Expected : {"{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1", "{\\f1\\fnil\\fcharset2 Symbol;}",
-                                 "{\\colortbl;\\red0\\green0\\blue255;}", "{\\f1\\fs21 a\\'b6}",
+    // Symbol-font letters go out as the Unicode characters they show, in
+    // the text's font: other programs show Symbol codes as blanks.
+    for (const char* Expected : {"{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1", "{\\colortbl;\\red0\\green0\\blue255;}",
+                                 "{\\f0\\fs21 \\u945?\\u8706?}",
                                  "{\\f0\\fs21\\b\\sub\\cf1 \\{x\\}\\\\ \\u945?\\u-10187?\\u-9216?}", "\\par\n}"})
         EXPECT_NE(Rtf.find(Expected), std::string::npos) << Expected << "\n" << Rtf;
-    EXPECT_EQ(ReadRtf(Rtf).Body->toPlainText(), D.Body->toPlainText());
+    EXPECT_EQ(Rtf.find("Symbol"), std::string::npos) << Rtf;
+    EXPECT_EQ(ReadRtf(Rtf).Body->toPlainText(), QString::fromUtf8("\u03b1\u2202{x}\\ \u03b1\U0001D400"));
 }
 
 // Bulleted and numbered paragraphs go out with their marker as text and

@@ -6,6 +6,7 @@
 
 #include "ui/KvFloatEdit.h"
 #include "ui/KvIntegerEdit.h"
+#include "ui/graphwindow/CalcPanelFields.h"
 #include "ui/graphwindow/CalcRangePanel.h"
 #include "ui/graphwindow/FitPanel.h"
 #include "ui/graphwindow/GraphCalculations.h"
@@ -14,6 +15,7 @@
 #include "ui/graphwindow/LinearRegressionPanel.h"
 #include "ui/graphwindow/PolynomialPanel.h"
 
+#include "foundation/KvFormatSettings.h"
 #include "foundation/KvLargeIniFile.h"
 #include "foundation/KvStrings.h"
 #include "graph/ExpressionFit.h"
@@ -272,7 +274,7 @@ TEST_F(Calculations, FixAHidesTheErrorOfAAndTheResultsMatchTheCurve)
     OpenWithLine();
     auto& L = Add<TKvLinearRegressionLine>("AddLinReg");
     TKvLinearRegressionPanel& P = *C().LinRegPanel();
-    EXPECT_EQ(P.bLab->text().toStdString(), FloatToTextMaxLength(18, L.Result().Slope));
+    EXPECT_EQ(P.bLab->text(), FieldText(18, L.Result().Slope));
     EXPECT_TRUE(P.DeltaALab->isVisible());
     EXPECT_TRUE(P.DeltaALab->text().endsWith("%)"));
     EXPECT_FALSE(P.FixedAEdit->isEnabled());
@@ -376,8 +378,9 @@ TEST_F(Calculations, BadInputIsToldAndLosesNothing)
     // An order above the number of points.
     F().CalculationsTab()->setCurrentIndex(0);
     auto& P = Add<TKvPolynomLine>("AddPolynomial");
+    C().PolyRegPanel()->OrderEdit->setFocus();
     C().PolyRegPanel()->OrderEdit->SetValue(9);
-    emit C().PolyRegPanel()->OrderEdit->OnChange();
+    QTest::keyClick(C().PolyRegPanel()->OrderEdit, Qt::Key_Return);
     EXPECT_FALSE(F().StatusPanel(2)->text().isEmpty());
     EXPECT_EQ(F().ActiveSeries()->Children.size(), 2u);
     EXPECT_GT(P.XValues.Count(), 0) << "the previous curve is kept";
@@ -394,6 +397,84 @@ TEST_F(Calculations, BadInputIsToldAndLosesNothing)
     EXPECT_EQ(Fit.Variables(), Variables);
     C().SimplexPanel()->CoeffsTable->item(0, 1)->setText("2.5");
     EXPECT_EQ(Fit.Variables()[0], 2.5);
+}
+
+// The order applies on Enter or when the field is left, not on every
+// keystroke; a failed calculation empties its panel's numbers (the curve
+// before stays, the status line says why), and so does a range outside
+// the data.
+TEST_F(Calculations, PanelNumbersBelongToWhatIsShown)
+{
+    OpenWithLine();
+    auto& P = Add<TKvPolynomLine>("AddPolynomial");
+    TKvPolynomialPanel& Panel = *C().PolyRegPanel();
+    TKvSpinIntegerEdit* Order = Panel.OrderEdit;
+    Order->setFocus();
+    Order->selectAll();
+    QTest::keyClicks(Order, "3");
+    EXPECT_EQ(P.Order(), 2) << "applied while typing";
+    QTest::keyClick(Order, Qt::Key_Return);
+    EXPECT_EQ(P.Order(), 3);
+    // the formula drawn as a caption, not its markup
+    EXPECT_EQ(Panel.FormulaLabel->text().toStdString(), "Y=a+bX+cX<sup>2</sup>+dX<sup>3</sup>");
+    const QString R2 = Panel.PolR2Lab->text();
+    ASSERT_FALSE(R2.isEmpty());
+    Order->selectAll();
+    QTest::keyClicks(Order, "2");
+    EXPECT_EQ(P.Order(), 3) << "order 2 fitted on the way to 20";
+    QTest::keyClicks(Order, "0");
+    EXPECT_EQ(P.Order(), 3);
+    Order->DoExit(); // leaving the field applies it
+    EXPECT_EQ(Order->Value(), 20);
+    EXPECT_FALSE(F().StatusPanel(2)->text().isEmpty());
+    EXPECT_GT(P.XValues.Count(), 0) << "the previous curve is kept";
+    for (QLineEdit* Field : {Panel.PolR2Lab, Panel.PolAverageXLab, Panel.PolChiSquareLab})
+        EXPECT_TRUE(Field->text().isEmpty()) << Field->objectName().toStdString() << ": " << Field->text().toStdString();
+    EXPECT_EQ(Panel.PolCoeffListBox->count(), 0);
+    Shot(F(), "panel-after-failed-order");
+
+    F().CalculationsTab()->setCurrentIndex(0);
+    Add<TKvLinearRegressionLine>("AddLinReg");
+    TKvLinearRegressionPanel& Lin = *C().LinRegPanel();
+    ASSERT_FALSE(Lin.aLab->text().isEmpty());
+    Range().FromEdit->SetValue(100);
+    Enter(Range().ToEdit, 200);
+    EXPECT_FALSE(F().StatusPanel(2)->text().isEmpty());
+    for (QLineEdit* Field : {Lin.aLab, Lin.DeltaALab, Lin.bLab, Lin.RLab})
+        EXPECT_TRUE(Field->text().isEmpty()) << Field->objectName().toStdString() << ": " << Field->text().toStdString();
+}
+
+// Panel numbers in the display form: no more than the 15 digits a double
+// holds for sure, within the field's length.
+TEST(CalcPanelFields, NumbersInTheDisplayForm)
+{
+    TKvScopedFormatSettings Settings({'.', ','});
+    const struct {
+        int MaxLength;
+        double Value;
+        const char* Expected;
+    } Cases[] = {{18, 8.7695500000000006, "8.76955"},
+                 {18, 1.0 / 3, "0.333333333333333"},
+                 {8, 1.0 / 3, "0.333333"},
+                 {18, -2.0 / 3 * 1e-100, "-6.6666666667E-101"},
+                 {11, 12345.678, "12345.678"}};
+    for (const auto& C : Cases)
+        EXPECT_EQ(FieldText(C.MaxLength, C.Value).toStdString(), C.Expected) << C.MaxLength << " " << C.Value;
+}
+
+// Every new curve takes the next colour of the palette: no two alike.
+TEST_F(Calculations, NewCurvesTakeTheNextColour)
+{
+    OpenWithLine();
+    std::vector<TColor> Colors;
+    for (const char* Add : {"AddLinReg", "AddPolynomial", "AddInterpolation", "AddLinReg"}) {
+        F().CalculationsTab()->setCurrentIndex(0);
+        F().Action(Add)->trigger();
+        Colors.push_back(F().CurrentItem()->LineStyle.Color());
+    }
+    EXPECT_EQ(Colors.front(), clRed);
+    std::sort(Colors.begin(), Colors.end());
+    EXPECT_EQ(std::unique(Colors.begin(), Colors.end()), Colors.end());
 }
 
 // Copy takes the selected line of a result list and the active coefficient

@@ -217,6 +217,28 @@ TEST_F(GraphWindow, StyleControlsFollowTheSelectedSeries)
     EXPECT_FALSE(F.DeleteBar()->isVisibleTo(&F));
 }
 
+// Opening a file shows its series' styles in the side panel at once.
+TEST_F(GraphWindow, StyleControlsShowTheOpenedFile)
+{
+    OpenWithData();
+    TKvDataWithErrorSeries& S = *Form(1).DataSeries()[0];
+    S.LineStyle.SetColor(0x008000);
+    S.LineStyle.SetStyle(TPenStyle::psDash);
+    S.PointStyle.SetStyle(TKvPointSymbol::SySquare);
+    const QString File = QString::fromStdString((Dir / "styled.plt").string());
+    ASSERT_TRUE(Table->SaveToFile(File));
+    S.LineStyle.SetColor(clRed);
+    S.LineStyle.SetStyle(TPenStyle::psSolid);
+    S.PointStyle.SetStyle(TKvPointSymbol::SyCircle);
+    Form(1).SeriesTabChange(0);
+    ASSERT_EQ(Form(1).LineColorBtn()->ActiveColor(), clRed);
+    ASSERT_TRUE(Table->LoadFromFile(File));
+    TGraphForm& F = Form(1);
+    EXPECT_EQ(F.LineColorBtn()->ActiveColor(), 0x008000);
+    EXPECT_EQ(F.LineCombo()->PenStyle(), TPenStyle::psDash);
+    EXPECT_EQ(F.PointCombo()->PointSymbol(), TKvPointSymbol::SySquare);
+}
+
 TEST_F(GraphWindow, OutfitSaveProposesTheLastOutfitThenItsOwn)
 {
     OpenWithData();

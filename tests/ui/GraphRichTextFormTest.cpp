@@ -357,7 +357,7 @@ TEST_F(ReportWindow, PageSetupActsOnTheActiveDocument)
         if (Menu->text() == "F&ormat")
             for (QAction* A : Menu->menu()->actions())
                 Format << A->text();
-    for (const char* Caption : {"&Indent", "&Outdent", "P&aragraph...", "Pa&ge...", "Keep Paragraph Tohether",
+    for (const char* Caption : {"&Indent", "&Outdent", "P&aragraph...", "Pa&ge...", "Keep Paragraph Together",
                                 "Keep together with next Paragraph"})
         EXPECT_TRUE(Format.contains(Caption)) << Caption;
 }
@@ -383,6 +383,63 @@ TEST_F(ReportWindow, ReportCommandsOfferUnsavedTemplateEditsFirst)
         EXPECT_EQ(R().IsModified(TGraphRichText::PgTemplate), C.Kept);
         EXPECT_EQ(R().ActivePage(), C.Kept ? TGraphRichText::PgTemplate : TGraphRichText::PgMerged);
     }
+}
+
+// Nothing was edited: the first report commands, with the window shown
+// and laid out in between, ask nothing.
+TEST_F(ReportWindow, ReportCommandsAskNothingBeforeAnEdit)
+{
+    OpenWithCalculations();
+    Form(1).Action("EditGraphPrintout")->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&R()));
+    R().resize(700, 500);
+    QApplication::processEvents();
+    R().ShowPage(TGraphRichText::PgTemplate);
+    R().Action("ZoomWidth")->trigger();
+    R().ShowPage(TGraphRichText::PgMerged);
+    for (const char* Command : {"EditGraphPrintout", "ReportClipBoard", "EditGraphPrintout"}) {
+        Form(1).Action(Command)->trigger();
+        QApplication::processEvents();
+    }
+    EXPECT_TRUE(Questions.isEmpty()) << Questions.join(" | ").toStdString();
+    EXPECT_FALSE(R().IsModified(TGraphRichText::PgTemplate));
+    R().close();
+}
+
+// The report window is an ordinary window: the program takes clicks while
+// it is open. A report command of another graph window asks before it
+// replaces an edited report; the window's own command does not.
+TEST_F(ReportWindow, ReportWindowStandsBesideTheGraphWindows)
+{
+    OpenWithCalculations();
+    Plot(2, 1, 1, 2);
+    Assign->RebuildGraphWindows();
+    Form(1).Action("EditGraphPrintout")->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&R()));
+    EXPECT_EQ(R().windowModality(), Qt::NonModal);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    const struct {
+        int Window;
+        QMessageBox::StandardButton Answer;
+        int Questions;
+        bool Kept;
+    } Cases[] = {{2, QMessageBox::Cancel, 1, true}, {1, QMessageBox::Cancel, 0, false}, {2, QMessageBox::Yes, 1, false}};
+    for (const auto& C : Cases) {
+        R().ShowPage(TGraphRichText::PgMerged);
+        QTextCursor Cursor(R().MergedDocument().Body.get());
+        Cursor.insertText("Edited ");
+        ASSERT_TRUE(R().IsModified(TGraphRichText::PgMerged));
+        Answer = C.Answer;
+        Questions.clear();
+        Form(C.Window).Action("EditGraphPrintout")->trigger();
+        EXPECT_EQ(Questions.size(), C.Questions) << C.Window;
+        EXPECT_EQ(R().MergedDocument().Body->toPlainText().startsWith("Edited "), C.Kept) << C.Window;
+        EXPECT_EQ(R().GraphWindow == &Form(1), C.Kept || C.Window == 1) << C.Window;
+        if (C.Questions > 0) {
+            EXPECT_TRUE(Questions.front().startsWith("The report of another graph window was edited!"));
+        }
+    }
+    R().close();
 }
 
 // The graph of the example goes into the merged report as its picture.

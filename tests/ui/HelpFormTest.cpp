@@ -54,6 +54,25 @@ TEST(HelpForm, TopicsOfTheDialogsOpenTheirPages)
     Form.close();
 }
 
+// The graph window, its parameters dialog, calculations and reports have
+// pages; the parameters dialog's help button names its topic.
+TEST(HelpForm, GraphCalculationAndReportPages)
+{
+    TKvHelpForm Form;
+    const struct {
+        const char* Topic;
+        const char* Contains;
+    } Cases[] = {{"GraphWindow", "Zoom Show All"},
+                 {"OutfitParameters", "steps the axis draws"},
+                 {"Calculations", "calculation range"},
+                 {"Reports", "ordinary window"}};
+    for (const auto& C : Cases) {
+        EXPECT_NO_THROW(Form.ShowTopic(QString::fromLatin1(C.Topic))) << C.Topic;
+        EXPECT_TRUE(PageText(Form).contains(QString::fromLatin1(C.Contains))) << C.Topic;
+    }
+    Form.close();
+}
+
 TEST(HelpForm, UnknownTopicIsAnError)
 {
     TKvHelpForm Form;

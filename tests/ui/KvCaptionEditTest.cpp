@@ -78,6 +78,48 @@ INSTANTIATE_TEST_SUITE_P(
         TToggleCase{"TypedBackslash", "a", 1, true, -1, -1, {}, "\\", "a\\\\"}),
     [](const testing::TestParamInfo<TToggleCase>& I) { return std::string(I.param.Name); });
 
+// The markup written draws exactly what was typed: a blank that comes to
+// stand right after an escape is written twice, since the first blank
+// after an escape is its separator. Steps: {S} symbol font, {B} bold,
+// {+} superscript, {<} Backspace, any other character is typed.
+TEST(CaptionEdit, EveryTypedBlankIsShown)
+{
+    struct TCase {
+        const char* Caption;
+        int Caret;
+        bool Insert;
+        const char* Steps;
+        const char* Expected;
+        const char* Shown;
+    };
+    const TCase Cases[] = {
+        {"", 0, true, "{S}t{S} / ms", "\\st\\s  / ms", "t / ms"},
+        {"", 0, true, "x{+}2{+} m", "x\\+2\\+  m", "x2 m"},
+        {"a b", 1, true, "{B}x", "a\\bx\\b  b", "ax b"},
+        {"a b", 1, false, "{B}x", "a\\bxb", "axb"},
+        {"a\\bx\\by z", 3, true, "{<}", "a\\bx\\b  z", "ax z"},
+    };
+    for (const TCase& C : Cases) {
+        TKvCaptionEdit E;
+        Prepare(E, C.Caption, C.Caret, C.Insert);
+        for (const char* P = C.Steps; *P; ++P) {
+            if (*P != '{') {
+                QTest::keyClicks(&E, QString(QChar(*P)));
+                continue;
+            }
+            switch (*++P) {
+            case 'S': E.Toggle(F::SymbolFont); break;
+            case 'B': E.Toggle(F::Bold); break;
+            case '+': E.Toggle(F::Superscript); break;
+            case '<': E.DeleteBack(); break;
+            }
+            ++P; // the closing brace
+        }
+        EXPECT_EQ(Str(E.Caption()), C.Expected) << C.Steps;
+        EXPECT_EQ(Str(E.Text()), C.Shown) << C.Steps;
+    }
+}
+
 TEST(CaptionEdit, SubscriptTwiceOnASelectionInsideSuperscript)
 {
     // The selection leaves the superscript for good; the text after it stays raised.
@@ -235,11 +277,43 @@ TEST(CaptionEdit, ClipboardCarriesTheMarkup)
     EXPECT_EQ(Str(Source.GetSelText()), "bc\\\\");
     Source.CutToClipboard();
     EXPECT_EQ(Str(Source.Caption()), "a\\b");
-    EXPECT_EQ(Str(QApplication::clipboard()->text()), "bc\\\\");
+    // the bold that is on where the selection starts goes with it
+    EXPECT_EQ(Str(QApplication::clipboard()->text()), "\\bbc\\\\");
     TKvCaptionEdit Target;
     Prepare(Target, "", 0);
     Target.PasteFromClipboard();
     EXPECT_EQ(Target.Text(), QString("bc\\"));
+}
+
+// Copy carries every format of the selection, also one switched on before
+// its first character.
+TEST(CaptionEdit, CopyKeepsTheFormatsOfTheWholeSelection)
+{
+    TKvCaptionEdit E;
+    Prepare(E, "", 0);
+    QTest::keyClicks(&E, "H");
+    E.Toggle(F::Subscript);
+    QTest::keyClicks(&E, "2222");
+    E.Toggle(F::Subscript);
+    QTest::keyClicks(&E, "O");
+    E.Toggle(F::Superscript);
+    QTest::keyClicks(&E, "3333");
+    E.SelectAll();
+    E.Toggle(F::Bold);
+    ASSERT_TRUE(E.CaretFormat()[F::Bold]);
+    E.SelectAll();
+    QTest::keyClick(&E, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(Str(QApplication::clipboard()->text()), "\\bH\\-2222\\-O\\+3333");
+    TKvCaptionEdit Target;
+    Prepare(Target, "", 0);
+    Target.PasteFromClipboard();
+    EXPECT_EQ(Target.Text(), QString("H2222O3333"));
+    // the caret after each character but the last (after the last one the
+    // pasted formats are switched off again)
+    for (int k = 0; k + 1 < Target.Text().size(); ++k) {
+        Target.SetCaretIndex(k + 1);
+        EXPECT_TRUE(Target.CaretFormat()[F::Bold]) << k;
+    }
 }
 
 TEST(CaptionEdit, EscapeRestoresTheCaptionAtEntry)

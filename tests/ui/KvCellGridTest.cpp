@@ -2,6 +2,7 @@
 
 #include "foundation/KvStrings.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
@@ -337,6 +338,25 @@ TEST_F(CellGrid, RefusedCharactersBeep)
     Grid.OnGetCellAttributes = [](int, int, TKvCellAttributes& A) { A.ReadOnly = true; };
     QTest::keyClicks(&Grid, "7"); // a read-only cell takes nothing
     EXPECT_EQ(Beeps, 3);
+}
+
+} // namespace
+
+namespace {
+
+// A short table still fills the window with empty rows, down to the
+// bottom edge; those rows scroll nothing.
+TEST_F(CellGrid, ShortTableFillsTheWindow)
+{
+    Grid.SetRowCount(8);
+    Grid.resize(500, 900);
+    QCoreApplication::processEvents();
+    const int Bottom = Grid.viewport()->height();
+    EXPECT_GE(Grid.CellRect(Grid.RowCount() - 1, 1).bottom(), Bottom - 1) << Grid.RowCount();
+    EXPECT_EQ(Grid.verticalScrollBar()->maximum(), 0);
+    const QImage Image = Render();
+    EXPECT_NE(Image.pixelColor(Image.width() / 2, Bottom - 3), Grid.palette().window().color())
+        << "grey below the rows";
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "foundation/KvFormatSettings.h"
 #include "foundation/KvStrings.h"
 #include "foundation/KvLargeIniFile.h"
+#include "foundation/KvMissing.h"
+#include "support/KvValuesText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -51,6 +53,7 @@ protected:
     QMessageBox::StandardButton Answer = QMessageBox::Yes;
     QString NextFile;
     QString NextFilter;
+    QString DialogStart, DialogFilters; // what the last file dialog was given
 
     void SetUp() override
     {
@@ -75,7 +78,9 @@ protected:
         };
         S.ShowError = [this](const QString& Text) { Errors.push_back(Text); };
         S.ShowInfo = [this](const QString& Text) { Infos.push_back(Text); };
-        S.OpenFileName = [this](const QString&, const QString&, const QString&, QString& Filter) {
+        S.OpenFileName = [this](const QString&, const QString& Start, const QString& Filters, QString& Filter) {
+            DialogStart = Start;
+            DialogFilters = Filters;
             if (!NextFilter.isEmpty())
                 Filter = NextFilter;
             return NextFile;
@@ -162,16 +167,18 @@ TEST_F(MainTable, TypingStoresValuesAndMarksTheTableModified)
     Type(1, 0, "1.5");
     Type(1, 1, "-2e3");
     Type(1, 5, "7");
-    EXPECT_EQ(Values(1), (std::vector<double>{1.5, -2000, 0, 0, 0, 7}));
+    // the rows typed over are empty, not 0
+    EXPECT_EQ(kv::test::ValuesText(Values(1)), "1.5 -2000 - - - 7");
     EXPECT_EQ(Panel(0), "Modified");
-    // A text that does not convert is dropped; an emptied cell becomes 0.
+    // A text that does not convert is dropped; an emptied cell is empty and shows nothing.
     Type(1, 0, "E");
     EXPECT_EQ(Values(1)[0], 1.5);
     Activate(1, 1);
     ASSERT_TRUE(Grid().BeginEdit());
     Grid().Editor()->clear();
     QTest::keyClick(Grid().Editor(), Qt::Key_Return);
-    EXPECT_EQ(Values(1)[1], 0);
+    EXPECT_TRUE(kv::IsMissing(Values(1)[1]));
+    EXPECT_EQ(Grid().OnGetCellData(Locked() + 1, 1), "");
     EXPECT_EQ(Values(1).size(), 6u);
 }
 
@@ -200,8 +207,9 @@ TEST_F(MainTable, CopyAndPasteABlockThroughTheClipboard)
     Grid().ClearSelection();
     Activate(3, 4);
     Form->EditPaste();
-    EXPECT_EQ(Values(3), (std::vector<double>{0, 0, 0, 0, 10, 11}));
-    EXPECT_EQ(Values(4), (std::vector<double>{0, 0, 0, 0, 20, 21}));
+    // the rows above the pasted block were never given: they are empty
+    EXPECT_EQ(kv::test::ValuesText(Values(3)), "- - - - 10 11");
+    EXPECT_EQ(kv::test::ValuesText(Values(4)), "- - - - 20 21");
 }
 
 TEST_F(MainTable, DeleteAndInsertCellsRowsAndColumns)
@@ -245,7 +253,7 @@ TEST_F(MainTable, ClearAllAsksWhenModified)
     Answer = QMessageBox::No;
     EXPECT_FALSE(Form->ClearAll());
     ASSERT_EQ(Questions.size(), 1u);
-    EXPECT_EQ(Questions[0], "Data have been modified!\nDo really want to clear all data?");
+    EXPECT_EQ(Questions[0], "Data have been modified!\nDo you really want to clear all data?");
     EXPECT_EQ(Values(1).size(), 1u);
     Answer = QMessageBox::Yes;
     EXPECT_TRUE(Form->ClearAll());
@@ -311,7 +319,7 @@ TEST_F(MainTable, FormulaEditorInBothModes)
     EXPECT_EQ(F.TargetColumn(), 2);
     F.FormulaField()->setText("A*10");
     F.Apply(Document.Table);
-    EXPECT_EQ(Values(2), (std::vector<double>{0, 20, 30}));
+    EXPECT_EQ(kv::test::ValuesText(Values(2)), "- 20 30"); // row 1 was not computed: empty
     EXPECT_FALSE(Document.Table.Column(2).LiveFormula);
     // Live mode follows later edits.
     F.Prepare(Document.Table, 3, std::nullopt);
@@ -497,7 +505,7 @@ TEST_F(MainTable, OpeningAModifiedTableAsksOnce)
     NextFile = QString::fromStdString((Dir / "seven.plt").string());
     Form->Open();
     ASSERT_EQ(Questions.size(), 1u);
-    EXPECT_EQ(Questions[0], "Data have been modified!\nDo really want to overwrite the data?");
+    EXPECT_EQ(Questions[0], "Data have been modified!\nDo you really want to overwrite the data?");
     EXPECT_EQ(Values(1), (std::vector<double>{7}));
 }
 
@@ -698,6 +706,32 @@ TEST_F(MainTable, LongCaptionsShowTheirBeginning)
         return Image;
     };
     EXPECT_EQ(Draw(Qt::AlignCenter), Draw(Qt::AlignLeft | Qt::AlignVCenter));
+}
+
+} // namespace
+
+namespace {
+
+// The data file dialogs start in the last folder used, else the documents
+// folder, with no name filled in; the filter names the program.
+TEST_F(MainTable, DataFileDialogsStartInTheLastFolder)
+{
+    Open();
+    NextFile.clear();
+    Form->Action("Open")->trigger();
+    EXPECT_EQ(DialogStart.toStdString(), Paths.DocumentsFolder);
+    EXPECT_TRUE(DialogFilters.contains("Kurvex data (*.plt)")) << DialogFilters.toStdString();
+    fs::create_directories(Dir / "runs");
+    const QString File = QString::fromStdString((Dir / "runs" / "run1.plt").string());
+    ASSERT_TRUE(Form->SaveToFile(File));
+    for (const char* Command : {"Open", "Save"}) {
+        DialogStart.clear();
+        Form->Action(Command)->trigger();
+        EXPECT_EQ(DialogStart.toStdString(), (Dir / "runs").string() + "/") << Command;
+    }
+    // the Edit menu names the key once, as the shortcut
+    EXPECT_EQ(Form->Action("EditDelete")->text().toStdString(), "&Delete");
+    EXPECT_EQ(Form->Action("EditDelete")->shortcut(), QKeySequence(Qt::Key_Delete));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "workspace/KvWorkspace.h"
 
+#include "foundation/KvErrors.h"
+
 #include <QDir>
 
 #include <gtest/gtest.h>
@@ -244,6 +246,80 @@ TEST(Workspace, OutfitCarriesTheLookToAnotherWindow)
     EXPECT_EQ(Series[1]->LineStyle.Color(), 0x000022);
     EXPECT_EQ(Series[2]->LineStyle.Color(), 0x000011);
     EXPECT_EQ(G.Graph.Caption().toStdString(), "Styled");
+}
+
+// A file looks the same whatever was open before: a window reused for a
+// newly opened document starts from the defaults, then reads the file's
+// keys (the example has no keys for axes and colours).
+TEST(Workspace, OpenedFileLooksTheSameWhateverWasOpenBefore)
+{
+    const std::string File = KURVEX_TEST_DATA "/../../examples/Damped-oscillation.plt";
+    const auto Look = [](TKvWorkspace& W) {
+        TKvIniList Outfit;
+        W.Window(1).SaveOutfit(Outfit);
+        return Outfit.Text();
+    };
+    TKvWorkspace Fresh;
+    Fresh.LoadFromFile(File);
+    TKvWorkspace Used;
+    Fill(Used, 1, {1, 2, 3});
+    Fill(Used, 2, {1, 4, 9});
+    Assign(Used, 1, 1, 1, 2);
+    Used.RebuildGraphWindows();
+    TKvGraphWindowModel& G = Used.Window(1);
+    G.BottomAxis.SetScaling(TKvAxScaling::AxLog);
+    G.BottomAxis.SetStartEnd(TKvAxEnd::AxFixed);
+    G.BottomAxis.SetStopEnd(TKvAxEnd::AxFixed);
+    G.BottomAxis.SetStart(1);
+    G.BottomAxis.SetStop(10);
+    G.Graph.DataColor = 0x00FFFF;
+    TKvFontRecord Title = G.Graph.TitleFont();
+    Title.Italic = true;
+    G.Graph.SetTitleFont(Title);
+    Used.LoadFromFile(File);
+    EXPECT_EQ(Look(Used), Look(Fresh));
+    EXPECT_EQ(Used.Window(1).BottomAxis.Scaling(), TKvAxScaling::AxNormal);
+}
+
+// An outfit file cut short or of garbage is named as damaged and applied
+// not at all; a whole one applies.
+TEST(Workspace, DamagedOutfitIsNamedAndNotApplied)
+{
+    TKvIniList Outfit;
+    {
+        TKvGraphWindowModel Source(1);
+        Source.Graph.DataColor = 0x00FFFF;
+        Source.SaveOutfit(Outfit);
+    }
+    const std::string Whole = Outfit.Text();
+    const struct {
+        const char* Name;
+        std::string Text;
+        bool Damaged;
+    } Cases[] = {{"cut.oft", Whole.substr(0, Whole.size() / 2), true},
+                 {"garbage.oft", "\x7f\x45LF garbage\n\x01\x02", true},
+                 {"whole.oft", Whole, false}};
+    for (const auto& C : Cases) {
+        const std::string File = TempFile(C.Name);
+        std::ofstream(File, std::ios::binary) << C.Text;
+        TKvGraphWindowModel Target(1);
+        TKvIniList Before;
+        Target.SaveOutfit(Before);
+        if (C.Damaged) {
+            try {
+                Target.LoadOutfitFile(File);
+                ADD_FAILURE() << C.Name << " was taken";
+            } catch (const EFileError& E) {
+                EXPECT_NE(std::string(E.what()).find(File + " is damaged"), std::string::npos) << E.what();
+            }
+            TKvIniList After;
+            Target.SaveOutfit(After);
+            EXPECT_EQ(After.Text(), Before.Text()) << C.Name << ": applied half";
+        } else {
+            EXPECT_NO_THROW(Target.LoadOutfitFile(File));
+            EXPECT_EQ(Target.Graph.DataColor, 0x00FFFF);
+        }
+    }
 }
 
 TEST(Workspace, NewSeriesTakeTheirStyleFromTheSettings)

@@ -76,6 +76,9 @@ TKvCalcRangePanel::TKvCalcRangePanel(QAction* RangeMarkers, QAction* DisplayRang
     ChainBtn->setAutoRaise(true);
     G->addWidget(ChainBtn, 2, 0);
     G->addWidget(DisplaySizerPanel, 2, 1, 1, 2);
+    G->addWidget(new QLabel("Points used", this), 3, 0);
+    PointsUsedLab = NewResultField(this, "PointsUsedLab");
+    G->addWidget(PointsUsedLab, 3, 1, 1, 2);
     connect(ChainBtn, &QToolButton::clicked, this, [this] { emit CouplingClicked(); });
     DisplaySizerPanel->installEventFilter(this);
     DisplayLabel->installEventFilter(this);

@@ -9,6 +9,7 @@
 
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QToolButton;
 class QAction;
 
@@ -31,6 +32,9 @@ public:
     QToolButton* RangeMarkersButton = nullptr;
     QToolButton* DisplayRangeMarkersButton = nullptr;
     QToolButton* ChainBtn = nullptr;
+    // How many points the last calculation used (points with a missing
+    // value and those outside the range take no part).
+    QLineEdit* PointsUsedLab = nullptr;
 
     // Brings the chain button, the display label, edits and frame in line
     // with the coupling state.

@@ -1,5 +1,6 @@
 #include "GraphCalculations.h"
 
+#include "CalcPanelFields.h"
 #include "CalcRangePanel.h"
 #include "FitPanel.h"
 #include "GraphForm.h"
@@ -32,6 +33,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -141,10 +143,13 @@ void TGraphCalculations::ConnectPanels()
         E->installEventFilter(this);
         E->installEventFilter(&FForm);
     }
-    connect(FPolyPanel->OrderEdit, &TKvIntegerEdit::OnChange, this, [this] {
-        if (!FFilling)
-            ApplyCalculationEdits();
-    });
+    // The order applies as the range edits do: typing 20 must not fit
+    // order 2 on the way. The spin buttons are a finished choice.
+    TKvSpinIntegerEdit* Order = FPolyPanel->OrderEdit;
+    connect(Order, &TKvIntegerEdit::OnExit, this, &TGraphCalculations::ApplyCalculationEdits);
+    connect(Order, &QLineEdit::returnPressed, this, &TGraphCalculations::ApplyCalculationEdits);
+    for (QToolButton* Step : {Order->UpButton(), Order->DownButton()})
+        connect(Step, &QToolButton::clicked, this, &TGraphCalculations::ApplyCalculationEdits);
     FPolyPanel->OrderEdit->installEventFilter(&FForm);
     connect(FRangePanel, &TKvCalcRangePanel::CouplingClicked, this, &TGraphCalculations::ToggleCoupling);
     connect(FLinRegPanel->FixedOffsetCheck, &QCheckBox::clicked, this, [this](bool On) {
@@ -241,6 +246,9 @@ void TGraphCalculations::AddCalculation(const char* AkimaID, const char* SplineI
     // The first calculation failed: the user hears of it through the
     // application's error handler; the curve keeps its tab so its range can
     // be mended or the curve deleted.
+    // Each new curve its own colour, unless the settings keep a style for
+    // its place.
+    Curve->LineStyle.SetColor(CurveColor(static_cast<int>(FForm.Model().Calculations().size()) - 1));
     if (!Curve->LastError.isEmpty())
         FForm.Table().Services.ShowError(Curve->LastError);
     else
@@ -317,7 +325,7 @@ void TGraphCalculations::EnterTab()
         FLinRegPanel->LinRegFormulaLabel->setText(QString::fromStdString(L->GetFormula()));
         FLinRegPanel->ShowFixedOffset(L->DoFixedOffset);
     } else if (auto* P = dynamic_cast<TKvPolynomLine*>(C)) {
-        FPolyPanel->FormulaLabel->setText(QString::fromStdString(P->GetFormula()));
+        FPolyPanel->ShowFormula(*P);
     } else if (auto* F = dynamic_cast<TKvFittedLine*>(C)) {
         FSimplexPanel->FormulaCombo->setEditText(QString::fromStdString(F->Expression()));
         FSimplexPanel->SetRows(std::max(F->Order(), 0));
@@ -368,14 +376,29 @@ void TGraphCalculations::ShowResults(TKvCalculatedSeries& Curve)
 {
     const bool Was = FFilling;
     FFilling = true;
+    // A failed calculation has no numbers: those of the one before do not
+    // belong to what the panel shows (the curve drawn may be the old one,
+    // the status line says why).
+    if (!Curve.LastError.isEmpty() && !dynamic_cast<TKvFittedLine*>(&Curve)) {
+        for (QWidget* Panel : std::initializer_list<QWidget*>{FLinRegPanel, FPolyPanel, FInterpolatePanel})
+            ClearResultFields(Panel);
+        FForm.StatusPanel(2)->setText(Curve.LastError);
+        FFilling = Was;
+        return;
+    }
+    bool Shown = true;
     if (auto* L = dynamic_cast<TKvLinearRegressionLine*>(&Curve))
-        FLinRegPanel->ShowResults(*L);
+        Shown = FLinRegPanel->ShowResults(*L);
     else if (auto* P = dynamic_cast<TKvPolynomLine*>(&Curve))
-        FPolyPanel->ShowResults(*P);
+        Shown = FPolyPanel->ShowResults(*P);
     else if (auto* F = dynamic_cast<TKvFittedLine*>(&Curve))
         FSimplexPanel->ShowProgress(*F, F == FFitting);
     else if (auto* I = dynamic_cast<TKvInterpolatedFunction*>(&Curve))
         FInterpolatePanel->ShowExtrema(*I);
+    if (!Shown)
+        FForm.StatusPanel(2)->setText(Curve.Caption() + ": " + NoResultText);
+
+    FRangePanel->PointsUsedLab->setText(Curve.LastError.isEmpty() ? QString::number(Curve.PointsUsed()) : QString());
     FFilling = Was;
 }
 

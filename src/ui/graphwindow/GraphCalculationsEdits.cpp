@@ -97,7 +97,7 @@ void TGraphCalculations::WriteParameters(TKvCalculatedSeries& Curve)
     } else if (auto* P = dynamic_cast<TKvPolynomLine*>(&Curve)) {
         if (P->Order() != FPolyPanel->OrderEdit->Value())
             P->SetOrder(FPolyPanel->OrderEdit->Value());
-        FPolyPanel->FormulaLabel->setText(QString::fromStdString(P->GetFormula()));
+        FPolyPanel->ShowFormula(*P);
     } else if (auto* A = dynamic_cast<TKvAkimaFunction*>(&Curve)) {
         A->SetSmoothRange(FInterpolatePanel->SmoothMEdit->Value());
     } else if (auto* S = dynamic_cast<TKvApproxSplineFunction*>(&Curve)) {

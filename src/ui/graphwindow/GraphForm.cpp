@@ -147,11 +147,11 @@ void TGraphForm::CreateActions()
 {
     AddAction("GraphAndAxisParameters", "Graph,  Axis and Legend Parameters", "Set outfit of graph, axis and legend");
     AddAction("AddLinReg", "Add linear &Regression", "Add new linear regression line");
-    AddAction("AddPolynomial", "Add &Polynomial", "Add new polinnomial regression line");
+    AddAction("AddPolynomial", "Add &Polynomial", "Add new polynomial regression line");
     AddAction("AddNonlinearRegression", "Add &nonlinear Regression", "Add new non linear regression line");
     AddAction("AddInterpolation", "Add &Interpolation", "Add new interpolation line");
     AddAction("AddDifferential", "Add &Differential", "Add new interpolated differential");
-    AddAction("AddIntegral", "Add &Integral", "Add new intertpolated integral");
+    AddAction("AddIntegral", "Add &Integral", "Add new interpolated integral");
     AddAction("DeleteTab", "Delete selected calculation", "Delete selected calculation", Qt::SHIFT | Qt::Key_Delete);
     AddAction("ZoomIn", "Zoom &In", "Zoom into graph")->setCheckable(true);
     AddAction("ZoomBack", "Zoom &Back", "Zoom one stage back");
@@ -579,8 +579,7 @@ void TGraphForm::LoadGraphOutfit()
     }
     FTable.MutableSettings().LastOFTLoaded = FModel->OutfitFile = S(Chosen);
     try {
-        TKvLargeIniFile Store(S(Chosen));
-        FModel->LoadOutfit(Store);
+        FModel->LoadOutfitFile(S(Chosen));
     } catch (const EKvError& E) {
         FTable.Services.ShowError(Q(E.what()));
     }

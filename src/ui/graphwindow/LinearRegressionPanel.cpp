@@ -76,9 +76,14 @@ void TKvLinearRegressionPanel::ShowFixedOffset(bool Fixed)
     DeltaASign->setVisible(!Fixed);
 }
 
-void TKvLinearRegressionPanel::ShowResults(const TKvLinearRegressionLine& Line)
+bool TKvLinearRegressionPanel::ShowResults(const TKvLinearRegressionLine& Line)
 {
     const LinearRegressionResult& R = Line.Result();
+    for (double V : {R.Offset, R.DeltaOffset, R.Slope, R.DeltaSlope, R.R, R.ChiSquare, R.VarianceX, R.VarianceY})
+        if (IsNoValue(V)) {
+            ClearResultFields(this);
+            return false;
+        }
     LinRegFormulaLabel->setText(QString::fromStdString(Line.GetFormula()));
     FixedAEdit->SetValue(Line.Offset());
     const bool LogX = IsLog(Line.XAxis()), LogY = IsLog(Line.YAxis());
@@ -92,6 +97,7 @@ void TKvLinearRegressionPanel::ShowResults(const TKvLinearRegressionLine& Line)
     bLab->setText(FieldText(18, R.Slope));
     DeltaALab->setText(ErrorText(R.Offset, R.DeltaOffset));
     DeltaBLab->setText(ErrorText(R.Slope, R.DeltaSlope));
+    return true;
 }
 
 } // namespace kv

@@ -32,7 +32,9 @@ public:
     // hidden while a is fixed.
     void ShowFixedOffset(bool Fixed);
     // ShowLinRegResults: the curve's formula, results and offset.
-    void ShowResults(const TKvLinearRegressionLine& Line);
+    // false (and the fields empty) when a result is the value a division
+    // by zero left: the range holds too few distinct points.
+    bool ShowResults(const TKvLinearRegressionLine& Line);
 };
 
 } // namespace kv

@@ -4,6 +4,7 @@
 
 #include "graph/KvFittedLine.h"
 #include "graph/KvPolynomLine.h"
+#include "ui/KvCaptionPainter.h"
 #include "ui/KvIntegerEdit.h"
 
 #include <QGridLayout>
@@ -21,13 +22,14 @@ TKvPolynomialPanel::TKvPolynomialPanel(QWidget* Parent) : QGroupBox("Polynomial 
     FormulaLabel = new QLabel(this);
     FormulaLabel->setObjectName("FormulaLabel");
     FormulaLabel->setWordWrap(true);
+    FormulaLabel->setTextFormat(Qt::RichText);
     G->addWidget(FormulaLabel, 0, 0, 1, 2);
     OrderEdit = new TKvSpinIntegerEdit(this);
     OrderEdit->setObjectName("OrderEdit");
     OrderEdit->SetMinValue(2);
     OrderEdit->SetMaxValue(20);
     OrderEdit->SetValue(2);
-    OrderEdit->setToolTip("Set order of polinomial");
+    OrderEdit->setToolTip("Set order of polynomial");
     OrderEdit->setProperty("KvNumericEdit", true);
     G->addWidget(new QLabel("Order:", this), 1, 0);
     G->addWidget(OrderEdit, 1, 1);
@@ -51,9 +53,19 @@ TKvPolynomialPanel::TKvPolynomialPanel(QWidget* Parent) : QGroupBox("Polynomial 
     G->addWidget(PolCoeffListBox, Row, 0, 1, 2);
 }
 
-void TKvPolynomialPanel::ShowResults(const TKvPolynomLine& Line)
+void TKvPolynomialPanel::ShowFormula(const TKvPolynomLine& Line)
+{
+    FormulaLabel->setText(CaptionHtml(QString::fromStdString(Line.GetFormula())));
+}
+
+bool TKvPolynomialPanel::ShowResults(const TKvPolynomLine& Line)
 {
     const PolynomialResult& R = Line.Result();
+    for (double V : {R.AverageX, R.AverageY, R.VarianceX, R.VarianceY, R.R2, R.QRel, R.ChiSquare})
+        if (IsNoValue(V)) {
+            ClearResultFields(this);
+            return false;
+        }
     OrderEdit->SetValue(Line.Order());
     PolAverageXLab->setText(FieldText(11, R.AverageX));
     PolAverageYLab->setText(FieldText(11, R.AverageY));
@@ -67,6 +79,7 @@ void TKvPolynomialPanel::ShowResults(const TKvPolynomLine& Line)
     for (int32_t i = 0; i <= Line.Order() && static_cast<size_t>(i) < R.Coefficients.size(); ++i)
         PolCoeffListBox->addItem(QString::fromStdString(CoefficientName(i + 1)) + ": " +
                                  FieldText(18, Line.Coefficient(i)));
+    return true;
 }
 
 } // namespace kv

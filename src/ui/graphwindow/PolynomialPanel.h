@@ -28,7 +28,11 @@ public:
 
     // ShowPolynomialResults: the order, the results and one line per
     // coefficient.
-    void ShowResults(const TKvPolynomLine& Line);
+    // The formula label: the curve's formula drawn as a caption.
+    void ShowFormula(const TKvPolynomLine& Line);
+    // false (and the fields empty) when a result is the value a division
+    // by zero left: the range holds too few distinct points.
+    bool ShowResults(const TKvPolynomLine& Line);
 };
 
 } // namespace kv

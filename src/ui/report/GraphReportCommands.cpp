@@ -37,14 +37,17 @@ void Connect(TGraphForm& Form, const char* Name, void (*Command)(TGraphForm&))
 }
 
 // The window opens on the merged report; its template page edits the
-// template. It is modal, as the graph window it reports on must stay.
+// template. It is an ordinary window beside the graph windows: the
+// program stays usable while it is open or minimised, and a graph window
+// that goes away only ends the merge (the merge asks for its window).
 void EditGraphPrintout(TGraphForm& Form)
 {
     if (!PrepareReport(Form))
         return;
     TGraphRichText& Report = TGraphRichText::Shared(Form.Table());
-    Report.setWindowModality(Qt::ApplicationModal);
     Report.show();
+    if (Report.isMinimized())
+        Report.showNormal();
     Report.raise();
     Report.activateWindow();
 }

@@ -70,8 +70,12 @@ TGraphRichText::TGraphRichText(TMainTableForm& Table) : QMainWindow(&Table, Qt::
         statusBar()->addWidget(FPanels[i], i < 2 ? 0 : 1);
     }
     connect(FTabs, &QTabWidget::currentChanged, this, [this] { PageChanged(); });
-    for (TPage P : {PgTemplate, PgMerged})
+    // Attaching the parts to their editors marks the empty documents
+    // changed; a fresh window holds no edit (as after every SetDocument).
+    for (TPage P : {PgTemplate, PgMerged}) {
         AttachPart(P);
+        SetModified(P, false);
+    }
     PageChanged();
 }
 
@@ -281,6 +285,10 @@ void TGraphRichText::PageChanged()
 
 bool TGraphRichText::PrepareReport(TGraphForm& Form)
 {
+    if (GraphWindow && GraphWindow != &Form && IsModified(PgMerged) &&
+        FTable.Services.Ask(QString(ReplaceQuestion).replace('\r', '\n'), QMessageBox::Yes | QMessageBox::Cancel) !=
+            QMessageBox::Yes)
+        return false;
     if (!AskToSaveTemplate())
         return false;
     GraphWindow = &Form;

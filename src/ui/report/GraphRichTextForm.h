@@ -41,6 +41,8 @@ public:
     static constexpr const char* DocumentFilter = "Documents (*.rtf *.RTF)";
     static constexpr const char* ImageFilter = "Graphic Files (*.bmp *.jpg *.wmf *.emf *.BMP *.JPG *.WMF *.EMF)";
     static constexpr const char* ModifiedQuestion = "Template was modified!\rDo you want to save?";
+    static constexpr const char* ReplaceQuestion =
+        "The report of another graph window was edited!\rDo you want to replace it?";
 
     explicit TGraphRichText(TMainTableForm& Table);
     ~TGraphRichText() override;
@@ -78,7 +80,9 @@ public:
     // ---- the report
     // Loads the graph window's template (its own, else the settings' last
     // one, else the shipped default) and merges it. Unsaved edits of the
-    // template are offered for saving first; false when the user cancels.
+    // template are offered for saving first, and an edited report of
+    // another graph window is replaced only when the user says so; false
+    // when the user cancels.
     bool PrepareReport(TGraphForm& Form);
     // Asks whether to save a modified template and does; false when the
     // user cancels or the save does not happen.

@@ -48,9 +48,12 @@ TReportFormatBar::TReportFormatBar(QWidget* Parent) : QToolBar("Format", Parent)
     FSizeCombo->setMinimumContentsLength(3);
     addWidget(FFontCombo);
     addWidget(FSizeCombo);
-    connect(FFontCombo, &QFontComboBox::currentFontChanged, this, [this](const QFont& Font) {
+    // Only the user's choice formats the text: the combo also changes its
+    // font by itself (when it fills its list or shows the caret's font),
+    // and such a change must not touch, or mark as edited, the document.
+    connect(FFontCombo, &QComboBox::activated, this, [this] {
         QTextCharFormat F;
-        F.setFontFamilies({Font.family()});
+        F.setFontFamilies({FFontCombo->currentFont().family()});
         MergeFormat(F);
     });
     connect(FSizeCombo, &QComboBox::textActivated, this, [this](const QString& Text) {
@@ -128,7 +131,7 @@ void TReportFormatBar::AddParagraphCommands()
     addAction(In);
     connect(AddCommand("Paragraph", "P&aragraph...", "Indents, spacing and alignment of the paragraph", false),
             &QAction::triggered, this, &TReportFormatBar::EditParagraph);
-    connect(AddCommand("KeepTogether", "Keep Paragraph Tohether", "Do not break the paragraph across pages", true),
+    connect(AddCommand("KeepTogether", "Keep Paragraph Together", "Do not break the paragraph across pages", true),
             &QAction::triggered, this, [this](bool On) {
                 ChangeParagraphs([On](QTextBlockFormat& F) { F.setNonBreakableLines(On); });
             });

@@ -1,6 +1,7 @@
 #include "RichPreviewForm.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPrinter>
@@ -79,7 +80,7 @@ TRichPreviewForm::TRichPreviewForm(QWidget* Parent) : QDialog(Parent)
         Tools->addAction(A);
     }
     Tools->addSeparator();
-    connect(AddAction("PreviousPage", "&Previous Page", "Pevious page"), &QAction::triggered, this,
+    connect(AddAction("PreviousPage", "&Previous Page", "Previous page"), &QAction::triggered, this,
             &TRichPreviewForm::PreviousPage);
     connect(AddAction("NextPage", "&Next Page", "Next page"), &QAction::triggered, this, &TRichPreviewForm::NextPage);
     Tools->addAction(Action("PreviousPage"));
@@ -87,7 +88,16 @@ TRichPreviewForm::TRichPreviewForm(QWidget* Parent) : QDialog(Parent)
     Tools->addSeparator();
     connect(AddAction("Close", "&Close", "Close Window"), &QAction::triggered, this, &QDialog::accept);
     Tools->addAction(Action("Close"));
-    SetMode(TMode::Single);
+    // The viewport gets its size only once the window is laid out.
+    FScroll->viewport()->installEventFilter(this);
+    SetMode(TMode::PageWidth);
+}
+
+bool TRichPreviewForm::eventFilter(QObject* Watched, QEvent* Event)
+{
+    if (Watched == FScroll->viewport() && Event->type() == QEvent::Resize)
+        UpdateView();
+    return QDialog::eventFilter(Watched, Event);
 }
 
 TRichPreviewForm::~TRichPreviewForm() = default;
@@ -173,6 +183,8 @@ void TRichPreviewForm::UpdateView()
     FScale = FMode == TMode::PageWidth ? Room.width() / Page.width()
                                        : std::min(Room.width() / Width, Room.height() / Page.height());
     FScale = std::max(FScale, 0.05);
+    if (FPages)
+        FPages->SetPictureScale(FScale * devicePixelRatioF());
     FView->resize(qRound(Width * FScale) + 2 * Gap, qRound(Page.height() * FScale) + 2 * Gap);
     FView->update();
     Action("NextPage")->setEnabled(FPage + Shown < PageCount());

@@ -1,6 +1,6 @@
 #pragma once
 // The preview window "Plot / Preview Report": the pages of a report, one
-// or two fitted into the window or the page width with vertical scrolling,
+// or two fitted into the window or (at first) the page width with vertical scrolling,
 // paging forward and back, the zoom and the page in the status bar, and
 // printing through the same pages.
 
@@ -42,6 +42,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     class TPageView;

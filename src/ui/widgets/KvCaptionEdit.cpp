@@ -64,6 +64,23 @@ TScan ScanCaption(const QString& Caption)
     return R;
 }
 
+// Whether the markup S[0, Pos) ends with a format escape, which takes one
+// blank after it as its separator.
+bool EscapeEndsAt(const QString& S, int Pos)
+{
+    if (Pos < 2 || Pos > S.size())
+        return false;
+    const char16_t L = S[Pos - 1].toLower().unicode();
+    if (std::find(EscapeLetters.begin(), EscapeLetters.end(), L) == EscapeLetters.end())
+        return false;
+    int Slashes = 0;
+    while (Pos - 2 - Slashes >= 0 && S[Pos - 2 - Slashes] == QLatin1Char('\\'))
+        ++Slashes;
+    return Slashes % 2 == 1;
+}
+
+bool BlankAt(const QString& S, int Pos) { return Pos >= 0 && Pos < S.size() && S[Pos] == QLatin1Char(' '); }
+
 } // namespace
 
 QString CaptionEscape(TKvCaptionFormat F) { return QString(u'\\') + QChar(EscapeLetters[Ix(F)]); }
@@ -189,9 +206,19 @@ void TKvCaptionEdit::SetCaption(const QString& Value)
     emit Changed();
 }
 
+// The markup written draws exactly the characters shown: a visible blank
+// that comes to stand right after an escape gets the separator blank
+// before it, at both ends of the replaced text.
 void TKvCaptionEdit::ReplaceSource(int From, int To, const QString& With)
 {
-    FCaption.replace(From, To - From, With);
+    const bool BlankAfterShown = BlankAt(FCaption, To) && !EscapeEndsAt(FCaption, To);
+    QString Text = With;
+    if (BlankAt(Text, 0) && EscapeEndsAt(FCaption, From))
+        Text.prepend(QLatin1Char(' '));
+    FCaption.replace(From, To - From, Text);
+    const int End = From + static_cast<int>(Text.size());
+    if (BlankAfterShown && EscapeEndsAt(FCaption, End))
+        FCaption.insert(End, QLatin1Char(' '));
 }
 
 // The escapes that switch back every format the markup Text toggles an odd
@@ -226,15 +253,20 @@ void TKvCaptionEdit::InsertText(const QString& S)
 {
     FChanged = true;
     DeleteSelection();
-    if (!FInsertMode && FCaretIndex < Visible())
-        ReplaceSource(SpanStart(FCaretIndex), SpanEnd(FCaretIndex), {}); // the escapes around it stay
+    if (!FInsertMode && FCaretIndex < Visible()) {
+        // the escapes around it stay; a blank's separator goes with it
+        int From = SpanStart(FCaretIndex);
+        if (BlankAt(FCaption, From) && BlankAt(FCaption, From - 1) && EscapeEndsAt(FCaption, From - 1))
+            --From;
+        ReplaceSource(From, SpanEnd(FCaretIndex), {});
+    }
     Remeasure();
     const int Before = Visible();
     const int At = FPendingInsert >= 0 ? FPendingInsert : InsertionPoint(FCaretIndex);
     QString Text = S;
     if (FMaxLength > 0)
         Text = CutCaption(Text, std::max(0, FMaxLength - static_cast<int>(FCaption.size())));
-    FCaption.insert(At, Text);
+    ReplaceSource(At, At, Text);
     Remeasure();
     FCaretIndex += Visible() - Before;
     FSelStart = FSelEnd = -1;
@@ -413,7 +445,7 @@ void TKvCaptionEdit::ToggleAtCaret(TKvCaptionFormat F)
     FPendingInsert = At + static_cast<int>(Text.size());
     if (FInsertMode && p < Visible())
         Text += E + Other;
-    FCaption.insert(At, Text);
+    ReplaceSource(At, At, Text);
     Remeasure();
     UpdateCaret();
     update();
@@ -507,10 +539,25 @@ int TKvCaptionEdit::GetSelLength() const
 
 QString TKvCaptionEdit::GetSelText() const { return FCaption.mid(GetSelStart(), GetSelLength()); }
 
+// The selection's markup begins with the escapes of the formats already on
+// where it starts (bold switched on before its first character), so the
+// copy looks like the selection wherever it is pasted.
+QString TKvCaptionEdit::SelectionMarkup() const
+{
+    const TKvCaretFormat State = FormatAtSource(GetSelStart());
+    QString Open;
+    for (TKvCaptionFormat F : {TKvCaptionFormat::Superscript, TKvCaptionFormat::Subscript,
+                               TKvCaptionFormat::SymbolFont, TKvCaptionFormat::Bold, TKvCaptionFormat::Italic,
+                               TKvCaptionFormat::Underline, TKvCaptionFormat::StrikeOut})
+        if (State[F] != BaseStyle(F))
+            Open += CaptionEscape(F);
+    return Open + GetSelText();
+}
+
 void TKvCaptionEdit::CopyToClipboard() const
 {
     if (HasSelection())
-        QApplication::clipboard()->setText(GetSelText());
+        QApplication::clipboard()->setText(SelectionMarkup());
 }
 
 void TKvCaptionEdit::CutToClipboard()

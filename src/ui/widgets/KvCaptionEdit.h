@@ -70,6 +70,9 @@ public:
     int GetSelStart() const;
     int GetSelLength() const;
     QString GetSelText() const;
+    // What copying takes: the selection's markup with the formats on at its
+    // start switched on first.
+    QString SelectionMarkup() const;
 
     // The format of text typed at the caret now.
     TKvCaretFormat CaretFormat() const;
