@@ -62,6 +62,7 @@ protected:
         };
         S.SaveFileName = S.OpenFileName;
         S.Beep = [] {};
+        S.RunImportDialog = [](TImportTableForm&) { return true; };
         Workspace->RebuildGraphWindows();
         Assign = std::make_unique<TGraphAssignForm>(*Workspace, *Table, Paths.SettingsFile);
         Table->resize(700, 500);
